@@ -1,0 +1,49 @@
+# Helpers that give every target of one kind the same build settings.
+
+# Host code that reads outside bytes runs under ASan and UBSan in the unit tests; the same flags
+# go on every host library a test links, so the whole process is checked.
+function(ac_host_checks target)
+  if(NOT CMAKE_CROSSCOMPILING AND AC_SANITIZE)
+    set(flags -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+    target_compile_options(${target} PRIVATE ${flags})
+    target_link_options(${target} PUBLIC ${flags})
+  endif()
+endfunction()
+
+# A library of ours: static, sanitised on the host.
+function(ac_library target)
+  add_library(${target} STATIC ${ARGN})
+  ac_host_checks(${target})
+endfunction()
+
+# A GoogleTest program; on the win32 build CTest runs it under Wine.
+function(ac_gtest target)
+  cmake_parse_arguments(arg "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${arg_SOURCES})
+  target_link_libraries(${target} PRIVATE ${arg_LIBS} GTest::gtest_main GTest::gmock)
+  ac_host_checks(${target})
+  gtest_discover_tests(${target} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+endfunction()
+
+# A libFuzzer target (host, clang). CTest replays its seed corpus, if it has one, and then fuzzes
+# for a few seconds, so CI exercises every target on every run.
+function(ac_fuzzer target)
+  cmake_parse_arguments(arg "" "CORPUS" "SOURCES;LIBS" ${ARGN})
+  if(CMAKE_CROSSCOMPILING OR NOT AC_FUZZ)
+    return()
+  endif()
+  add_executable(${target} ${arg_SOURCES})
+  target_link_libraries(${target} PRIVATE ${arg_LIBS})
+  target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
+  ac_host_checks(${target})
+  set(corpus_dirs)
+  if(arg_CORPUS)
+    set(corpus_dirs ${arg_CORPUS})
+  endif()
+  set(work ${CMAKE_BINARY_DIR}/fuzz/${target})
+  add_test(NAME fuzz.${target}
+           COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                   sh -c "mkdir -p ${work} && exec \"$0\" -max_total_time=10 -rss_limit_mb=1024 -timeout=10 ${work} ${corpus_dirs}"
+                   $<TARGET_FILE:${target}>)
+endfunction()

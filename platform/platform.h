@@ -1,0 +1,19 @@
+#pragma once
+// The Win32 surface the library calls. On Windows these are the system's own headers; on the host
+// a stand-in declares exactly the subset we use and simulates a machine behind it
+// (platform/host/), so one source serves both builds.
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <windows.h>
+#include <objbase.h>
+#include <shellapi.h>
+#else
+#include "platform/host/Win32StandIn.h"
+#endif

@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds both presets and runs every test: host unit tests under ASan and
+# UBSan, fuzz targets on their corpora, then the Windows tests and the end-to-end test under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+started=$(date +%s)
+
+./scripts/setup.sh
+echo "== set-up done in $(($(date +%s) - started)) s"
+
+cmake --preset host >/dev/null
+cmake --build --preset host
+ctest --preset host -j2
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32
+
+. scripts/wine-env.sh
+trap wine_env_stop EXIT
+display_start
+wine_prefix_init "$root/build/win32/wineprefix"
+wineserver -p
+ctest --preset win32 -j1
+
+echo "== all tests passed in $(($(date +%s) - started)) s"

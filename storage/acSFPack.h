@@ -1,0 +1,48 @@
+#pragma once
+// Block run-length codec of the file storage.
+//
+// A buffer is cut into blocks of at most 65,533 bytes. A block that leaves some byte value unused
+// becomes a marker block (the smallest unused value marks runs of 4 or more); a block holding all
+// 256 values becomes a table block (runs of 5 or more, located by a table of 16-bit offsets at the
+// block's end). All integers are little-endian.
+//
+// Packed data: 4 bytes unpacked length n, then per block a 16-bit packed length L and L bytes.
+
+#include <cstddef>
+#include <cstdint>
+
+// The largest input of one block.
+inline constexpr uint32_t kPackBlockMax = 65533;
+
+// Packs `length` (1..65,533) bytes of `source` into one block at `dest` and returns its packed
+// length, header included. `dest` needs max(256, length + 2) bytes: the first 256 serve as the
+// occurrence table before the output overwrites them. Reads nothing outside the `length` bytes.
+uint32_t PackBlock(const uint8_t* source, uint8_t* dest, uint32_t length);
+
+// The destination size the packed-data format has always promised for `length` bytes. For more
+// than one block it can fall short of what PackData writes; use PackedSizeMax to size a buffer.
+size_t PackedSizeBound(size_t length);
+
+// The room PackData may need for `length` bytes: every block at its worst (length + 2), its
+// 2-byte length, and the occurrence-table work space of the last block.
+size_t PackedSizeMax(size_t length);
+
+// Packs `length` bytes of `source` into `dest` (4-byte length, then the blocks) and returns the
+// packed length. `destSize` is the room at `dest`; with PackedSizeMax(length) bytes it always
+// suffices. Returns 0 when it does not: nothing is written past `dest + destSize`.
+size_t PackData(const uint8_t* source, uint8_t* dest, size_t length, size_t destSize);
+
+// What an unpack produced: the bytes written, and whether the packed data was sound. Damaged data
+// (a count, marker item or table offset running past the block, a block length running past the
+// area, output beyond `destSize`) stops the unpacking there; the bytes before the damage stay.
+struct UnpackResult {
+  size_t written = 0;
+  bool ok = true;
+};
+
+// Unpacks one block of `length` packed bytes (header included) into at most `destSize` bytes.
+UnpackResult UnpackBlock(const uint8_t* block, uint8_t* dest, uint32_t length, size_t destSize);
+
+// Unpacks the block area (what follows the 4-byte unpacked length) of `length` bytes into at most
+// `destSize` bytes. The caller reads the unpacked length itself and compares it with `written`.
+UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, size_t destSize);
