@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# End-to-end run of the real program: a fresh Wine prefix under the build tree (virtual desktop
+# 1024x768), a recording stand-in browser registered for HTML files, the driver program doing what
+# a user would, and a screenshot of the desktop while the window is up.
+#
+#   e2e.sh SOURCE_ROOT WORK_DIR PROGRAM DRIVER RECORDER SCREENSHOT
+set -euo pipefail
+root=$1 work=$2 program=$3 driver=$4 recorder=$5 shot=$6
+
+case "$work" in
+  */e2e-run) ;;
+  *) echo "refusing to clear $work: the work folder must end in /e2e-run" >&2; exit 2 ;;
+esac
+
+. "$root/scripts/wine-env.sh"
+trap wine_env_stop EXIT
+rm -rf "$work"
+mkdir -p "$work"
+display_start
+wine_prefix_init "$work/wineprefix"
+wineserver -p 60
+
+dir="$WINEPREFIX/drive_c/e2e"
+mkdir -p "$dir"
+cp "$program" "$dir/Project1.exe"
+cp "$driver" "$dir/driver.exe"
+cp "$recorder" "$dir/recorder.exe"
+wine reg add 'HKCR\htmlfile\shell\open\command' /ve /d '"C:\e2e\recorder.exe" -nohome' /f \
+  >/dev/null 2>&1
+echo "registered browser command:"
+wine reg query 'HKCR\htmlfile\shell\open\command' /ve 2>/dev/null | tr -d '\r' | grep -i REG_ || true
+
+wine 'C:\e2e\driver.exe' 'C:\e2e\Project1.exe' 'C:\e2e\recorded.txt' 'C:\e2e\ready' \
+  'C:\e2e\shot-done' &
+driver_pid=$!
+
+# The driver announces the moment for the screenshot and waits until it has been taken.
+for _ in $(seq 600); do
+  [ -e "$dir/ready" ] && break
+  kill -0 "$driver_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -e "$dir/ready" ]; then
+  mkdir -p "$(dirname "$shot")"
+  import -window root "$shot" && echo "screenshot: $shot"
+  touch "$dir/shot-done"
+fi
+
+status=0
+wait "$driver_pid" || status=$?
+echo "driver exit status: $status"
+exit "$status"
