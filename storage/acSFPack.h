@@ -15,16 +15,17 @@
 inline constexpr uint32_t kPackBlockMax = 65533;
 
 // Packs `length` (1..65,533) bytes of `source` into one block at `dest` and returns its packed
-// length, header included. `dest` needs max(256, length + 2) bytes: the first 256 serve as the
-// occurrence table before the output overwrites them. Reads nothing outside the `length` bytes.
+// length, header included; returns 0 for a length outside 1..65,533. Writes at most length + 2
+// bytes at `dest` (the occurrence table is kept apart from the output, so the historical sizing of
+// max(256, length + 2) also suffices). Reads nothing outside the `length` bytes.
 uint32_t PackBlock(const uint8_t* source, uint8_t* dest, uint32_t length);
 
 // The destination size the packed-data format has always promised for `length` bytes. For more
 // than one block it can fall short of what PackData writes; use PackedSizeMax to size a buffer.
 size_t PackedSizeBound(size_t length);
 
-// The room PackData may need for `length` bytes: every block at its worst (length + 2), its
-// 2-byte length, and the occurrence-table work space of the last block.
+// The room PackData may need for `length` bytes: the 4-byte length, then every block at its worst
+// (its input length + 2) behind its 2-byte length. PackData needs no work space beyond its output.
 size_t PackedSizeMax(size_t length);
 
 // Packs `length` bytes of `source` into `dest` (4-byte length, then the blocks) and returns the

@@ -1,0 +1,412 @@
+#include "storage/acSFPack.h"
+
+#include <emmintrin.h>
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <limits>
+
+// The packer scans for runs with SSE2: one 16-byte compare of the input against itself shifted by
+// one byte gives, per position, whether a byte equals its successor; four such compares make a
+// 64-bit mask, and a run of r equal bytes starts where r - 1 consecutive mask bits are set. Most
+// windows of ordinary data hold no run start, so the loop copies them whole. All loads stay inside
+// the block: the vector loop stops 65 bytes before its end and plain code takes the tail.
+//
+// The unpacker copies literal stretches with 16-byte stores while both sides have room, and falls
+// back to exact copies near either end, so it never touches a byte outside the given areas.
+
+namespace {
+
+constexpr uint32_t kMarkerRunMin = 4;    // shortest run coded in a marker block
+constexpr uint32_t kTableRunMin = 5;     // shortest run coded in a table block
+constexpr uint32_t kShortRunMax = 256;   // longest run with a one-byte count
+constexpr uint32_t kWindow = 64;         // bytes examined per step of the vector scan
+constexpr uint32_t kProbeLength = 4096;  // input marked before a marker candidate is tried
+constexpr uint32_t kMarkChunk = 128;     // bytes marked between checks for "all 256 seen"
+constexpr uint16_t kFirstTableHeader = 256;
+
+uint16_t Load16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+void Store16(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+}
+
+void Store32(uint8_t* p, uint32_t v) {
+  Store16(p, v);
+  Store16(p + 2, v >> 16);
+}
+
+__m128i Load128(const uint8_t* p) {
+  return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+void Store128(uint8_t* p, __m128i v) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+// ---- occurrence marking -------------------------------------------------------------------------
+
+using SeenTable = uint8_t[256];
+
+bool AllSeen(const SeenTable seen) {
+  __m128i all = Load128(seen);
+  for (int i = 16; i < 256; i += 16) all = _mm_and_si128(all, Load128(seen + i));
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(all, _mm_setzero_si128())) == 0;
+}
+
+// Marks the values of s[from, to) and stops early once all 256 occur; returns whether they do.
+bool MarkValues(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
+  uint32_t i = from;
+  while (to - i >= kMarkChunk) {
+    for (uint32_t j = 0; j < kMarkChunk; ++j) seen[s[i + j]] = 1;
+    i += kMarkChunk;
+    if (AllSeen(seen)) return true;
+  }
+  for (; i < to; ++i) seen[s[i]] = 1;
+  return AllSeen(seen);
+}
+
+int FirstUnseen(const SeenTable seen) {
+  for (int v = 0; v < 256; ++v)
+    if (!seen[v]) return v;
+  return -1;
+}
+
+bool Contains(const uint8_t* s, uint32_t n, int value) {
+  return n != 0 && std::memchr(s, value, n) != nullptr;
+}
+
+// The smallest byte value absent from the block, or -1 when all 256 occur. Text and most data
+// that leave a value out lack 0, which one fast search settles. Otherwise the values are marked
+// until all 256 have turned up (the usual case of code and compressed data, decided early); when
+// the first few kilobytes still miss some value, a search for the smallest missing one over the
+// rest usually ends the marking.
+int FindMarker(const uint8_t* s, uint32_t k) {
+  if (!Contains(s, k, 0)) return 0;
+  SeenTable seen = {};
+  const uint32_t probe = std::min(k, kProbeLength);
+  if (MarkValues(s, 0, probe, seen)) return -1;
+  if (probe == k) return FirstUnseen(seen);
+  const int candidate = FirstUnseen(seen);
+  if (!Contains(s + probe, k - probe, candidate)) return candidate;
+  if (MarkValues(s, probe, k, seen)) return -1;
+  return FirstUnseen(seen);
+}
+
+// ---- run detection ------------------------------------------------------------------------------
+
+// Bit j set: s[j] == s[j + 1], for j in 0..63. Reads s[0..64]. Also stores the 64 bytes at `out`.
+uint64_t NeighbourMask(const uint8_t* s, uint8_t* out) {
+  const __m128i a0 = Load128(s), a1 = Load128(s + 16), a2 = Load128(s + 32), a3 = Load128(s + 48);
+  const __m128i e0 = _mm_cmpeq_epi8(a0, Load128(s + 1));
+  const __m128i e1 = _mm_cmpeq_epi8(a1, Load128(s + 17));
+  const __m128i e2 = _mm_cmpeq_epi8(a2, Load128(s + 33));
+  const __m128i e3 = _mm_cmpeq_epi8(a3, Load128(s + 49));
+  Store128(out, a0);
+  Store128(out + 16, a1);
+  Store128(out + 32, a2);
+  Store128(out + 48, a3);
+  const __m128i any = _mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3));
+  if (_mm_movemask_epi8(any) == 0) return 0;
+  return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e0))) |
+         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e1))) << 16 |
+         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e2))) << 32 |
+         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e3))) << 48;
+}
+
+// Bit j set: a run of at least `runMin` bytes starts at j (bits j .. j + runMin - 2 of the
+// neighbour mask). Bits whose test would need mask bits beyond 63 come out 0.
+uint64_t RunStarts(uint64_t m, uint32_t runMin) {
+  uint64_t starts = m & (m >> 1) & (m >> 2);
+  if (runMin == kTableRunMin) starts &= m >> 3;
+  return starts;
+}
+
+// The end of the run of value b that continues at q; the block's end ends every run.
+uint32_t RunEnd(const uint8_t* s, uint32_t q, uint32_t k, uint8_t b) {
+  const __m128i vb = _mm_set1_epi8(static_cast<char>(b));
+  while (k - q >= 16) {
+    const uint32_t equal =
+        static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(Load128(s + q), vb)));
+    if (equal != 0xFFFF) return q + static_cast<uint32_t>(std::countr_zero(~equal));
+    q += 16;
+  }
+  while (q < k && s[q] == b) ++q;
+  return q;
+}
+
+bool RunStartsAt(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin) {
+  if (k - i < runMin) return false;
+  for (uint32_t j = 1; j < runMin; ++j)
+    if (s[i + j] != s[i]) return false;
+  return true;
+}
+
+uint8_t* PutCount(uint8_t* out, uint32_t run) {
+  const uint32_t count = run - 1;
+  if (run <= kShortRunMax) {
+    *out = static_cast<uint8_t>(count);
+    return out + 1;
+  }
+  out[0] = 0;
+  Store16(out + 1, count);
+  return out + 3;
+}
+
+// Finds the next run start at or after i and copies the literals before it to *out. Returns the
+// run's start, or k when the block holds no further run. The vector steps store 64 bytes at *out
+// but advance it only over the literals; the callers guarantee room for those blind stores.
+uint32_t NextRun(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin, uint8_t*& out) {
+  while (k - i >= kWindow + 1) {
+    const uint64_t starts = RunStarts(NeighbourMask(s + i, out), runMin);
+    if (starts != 0) {
+      const uint32_t j = static_cast<uint32_t>(std::countr_zero(starts));
+      out += j;
+      return i + j;
+    }
+    // Positions whose test reached past the window are looked at again in the next one.
+    const uint32_t sure = kWindow - (runMin - 2);
+    out += sure;
+    i += sure;
+  }
+  for (; i < k; ++i) {
+    if (RunStartsAt(s, i, k, runMin)) return i;
+    *out++ = s[i];
+  }
+  return k;
+}
+
+// Marker block: header = marker; items are literals and (marker, value, count) triples. The
+// output never runs ahead of the input by more than the 2 header bytes, so the blind 64-byte
+// stores of NextRun stay inside the k + 2 bytes of `d`.
+uint32_t PackMarkerBlock(const uint8_t* s, uint8_t* d, uint32_t k, uint8_t marker) {
+  Store16(d, marker);
+  uint8_t* out = d + 2;
+  uint32_t i = 0;
+  while ((i = NextRun(s, i, k, kMarkerRunMin, out)) < k) {
+    const uint8_t value = s[i];
+    const uint32_t end = RunEnd(s, i + kMarkerRunMin, k, value);
+    out[0] = marker;
+    out[1] = value;
+    out = PutCount(out + 2, end - i);
+    i = end;
+  }
+  return static_cast<uint32_t>(out - d);
+}
+
+// Table block: the body holds literals and (value, count) pairs; the offsets of the counts are
+// collected downward from offset k + 1 (first run highest), which is already the stored order
+// (last run first), and then moved behind the body. Each run saves at least one byte net, so the
+// body, including the 64-byte blind stores, stays below the table.
+uint32_t PackTableBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
+  uint8_t* const tableEnd = d + k + 1;
+  uint8_t* table = tableEnd;
+  uint8_t* out = d + 2;
+  uint32_t i = 0;
+  while ((i = NextRun(s, i, k, kTableRunMin, out)) < k) {
+    const uint8_t value = s[i];
+    const uint32_t end = RunEnd(s, i + kTableRunMin, k, value);
+    *out++ = value;
+    table -= 2;
+    Store16(table, static_cast<uint32_t>(out - d));
+    out = PutCount(out, end - i);
+    i = end;
+  }
+  const uint32_t header = static_cast<uint32_t>(out - d);
+  Store16(d, header);
+  const size_t tableLength = static_cast<size_t>(tableEnd - table);
+  std::memmove(out, table, tableLength);
+  return header + static_cast<uint32_t>(tableLength);
+}
+
+// Packs 1..65,533 bytes into d, writing at most k + 2 bytes.
+uint32_t PackOneBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
+  const int marker = FindMarker(s, k);
+  if (marker < 0) return PackTableBlock(s, d, k);
+  return PackMarkerBlock(s, d, k, static_cast<uint8_t>(marker));
+}
+
+// Packs a block whose worst case does not fit the room left at d; returns its length, or 0 when
+// the packed block itself does not fit either.
+[[gnu::noinline]] uint32_t PackBlockTight(const uint8_t* s, uint8_t* d, uint32_t k, size_t room) {
+  uint8_t scratch[kPackBlockMax + 2];
+  const uint32_t length = PackOneBlock(s, scratch, k);
+  if (length > room) return 0;
+  std::memcpy(d, scratch, length);
+  return length;
+}
+
+// ---- unpacking ----------------------------------------------------------------------------------
+
+// The destination of an unpack: writes stop at its end and report the shortfall.
+class Sink {
+ public:
+  Sink(uint8_t* dest, size_t size) : next_(dest), end_(dest + size), begin_(dest) {}
+
+  size_t Room() const { return static_cast<size_t>(end_ - next_); }
+  size_t Written() const { return static_cast<size_t>(next_ - begin_); }
+  uint8_t*& Next() { return next_; }
+
+  bool Copy(const uint8_t* from, size_t n) {
+    const size_t fit = std::min(n, Room());
+    if (fit != 0) std::memcpy(next_, from, fit);
+    next_ += fit;
+    return fit == n;
+  }
+
+  bool Fill(uint8_t value, size_t n) {
+    const size_t fit = std::min(n, Room());
+    if (fit != 0) std::memset(next_, value, fit);
+    next_ += fit;
+    return fit == n;
+  }
+
+ private:
+  uint8_t* next_;
+  uint8_t* end_;
+  uint8_t* begin_;
+};
+
+UnpackResult Finish(const Sink& sink, bool ok) {
+  return UnpackResult{sink.Written(), ok};
+}
+
+// Reads a count at p (one byte, or 0 and a 16-bit value) inside [p, end); returns the position
+// behind it, or nullptr when the count is cut short.
+const uint8_t* ReadCount(const uint8_t* p, const uint8_t* end, uint32_t& count) {
+  if (p >= end) return nullptr;
+  count = *p;
+  if (count != 0) return p + 1;
+  if (end - p < 3) return nullptr;
+  count = Load16(p + 1);
+  return p + 3;
+}
+
+// Copies literals from p up to the next marker (or the end); returns where the copy stopped.
+const uint8_t* CopyLiterals(const uint8_t* p, const uint8_t* end, uint8_t marker, Sink& sink) {
+  const __m128i vm = _mm_set1_epi8(static_cast<char>(marker));
+  uint8_t*& out = sink.Next();
+  while (end - p >= 16 && sink.Room() >= 16) {
+    const __m128i v = Load128(p);
+    Store128(out, v);
+    const uint32_t hits = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, vm)));
+    if (hits != 0) {
+      const uint32_t j = static_cast<uint32_t>(std::countr_zero(hits));
+      out += j;
+      return p + j;
+    }
+    p += 16;
+    out += 16;
+  }
+  const void* hit = std::memchr(p, marker, static_cast<size_t>(end - p));
+  const uint8_t* stop = hit ? static_cast<const uint8_t*>(hit) : end;
+  if (!sink.Copy(p, static_cast<size_t>(stop - p))) return nullptr;
+  return stop;
+}
+
+UnpackResult UnpackMarkerBlock(const uint8_t* block, uint32_t length, uint8_t marker, Sink& sink) {
+  const uint8_t* p = block + 2;
+  const uint8_t* const end = block + length;
+  while (p != end) {
+    p = CopyLiterals(p, end, marker, sink);
+    if (p == nullptr) return Finish(sink, false);
+    if (p == end) break;
+    if (end - p < 3) return Finish(sink, false);
+    const uint8_t value = p[1];
+    uint32_t count = 0;
+    p = ReadCount(p + 2, end, count);
+    if (p == nullptr || !sink.Fill(value, size_t{count} + 1)) return Finish(sink, false);
+  }
+  return Finish(sink, true);
+}
+
+UnpackResult UnpackTableBlock(const uint8_t* block, uint32_t length, uint32_t header, Sink& sink) {
+  if (header > length || (length - header) % 2 != 0) return Finish(sink, false);
+  const uint8_t* const bodyEnd = block + header;
+  uint32_t pos = 2;
+  for (uint32_t t = length; t > header;) {
+    t -= 2;
+    const uint32_t e = Load16(block + t);
+    // The run's value byte (e - 1) must lie at or behind the current position, its count inside
+    // the body.
+    if (e <= pos || e >= header) return Finish(sink, false);
+    if (!sink.Copy(block + pos, e - 1 - pos)) return Finish(sink, false);
+    uint32_t count = 0;
+    const uint8_t* next = ReadCount(block + e, bodyEnd, count);
+    if (next == nullptr || !sink.Fill(block[e - 1], size_t{count} + 1)) return Finish(sink, false);
+    pos = static_cast<uint32_t>(next - block);
+  }
+  return Finish(sink, sink.Copy(block + pos, header - pos));
+}
+
+}  // namespace
+
+uint32_t PackBlock(const uint8_t* source, uint8_t* dest, uint32_t length) {
+  if (length == 0 || length > kPackBlockMax) return 0;
+  return PackOneBlock(source, dest, length);
+}
+
+size_t PackedSizeBound(size_t length) {
+  const size_t m = std::max<size_t>(length, 255);
+  const size_t extra = 4 + 4 * (m / 65535 + 1);
+  if (m > std::numeric_limits<size_t>::max() - extra) return std::numeric_limits<size_t>::max();
+  return m + extra;
+}
+
+size_t PackedSizeMax(size_t length) {
+  const size_t blocks = length / kPackBlockMax + (length % kPackBlockMax != 0);
+  const size_t extra = 4 + 4 * blocks;
+  if (length > std::numeric_limits<size_t>::max() - extra)
+    return std::numeric_limits<size_t>::max();
+  return length + extra;
+}
+
+size_t PackData(const uint8_t* source, uint8_t* dest, size_t length, size_t destSize) {
+  if (destSize < 4 || length > std::numeric_limits<uint32_t>::max()) return 0;
+  Store32(dest, static_cast<uint32_t>(length));
+  size_t pos = 4;
+  for (size_t done = 0; done < length;) {
+    const uint32_t k = static_cast<uint32_t>(std::min<size_t>(length - done, kPackBlockMax));
+    const size_t room = destSize - pos;
+    if (room < 2) return 0;
+    uint32_t packed;
+    if (room >= size_t{k} + 4)
+      packed = PackOneBlock(source + done, dest + pos + 2, k);
+    else if ((packed = PackBlockTight(source + done, dest + pos + 2, k, room - 2)) == 0)
+      return 0;
+    Store16(dest + pos, packed);
+    pos += 2 + size_t{packed};
+    done += k;
+  }
+  return pos;
+}
+
+UnpackResult UnpackBlock(const uint8_t* block, uint8_t* dest, uint32_t length, size_t destSize) {
+  if (length < 2) return UnpackResult{0, false};
+  Sink sink(dest, destSize);
+  const uint32_t header = Load16(block);
+  if (header < kFirstTableHeader)
+    return UnpackMarkerBlock(block, length, static_cast<uint8_t>(header), sink);
+  return UnpackTableBlock(block, length, header, sink);
+}
+
+UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, size_t destSize) {
+  UnpackResult total;
+  size_t pos = 0;
+  while (pos < length) {
+    if (length - pos < 2) return UnpackResult{total.written, false};
+    const uint32_t blockLength = Load16(blocks + pos);
+    pos += 2;
+    if (blockLength > length - pos) return UnpackResult{total.written, false};
+    const UnpackResult part =
+        UnpackBlock(blocks + pos, dest + total.written, blockLength, destSize - total.written);
+    total.written += part.written;
+    if (!part.ok) return UnpackResult{total.written, false};
+    pos += blockLength;
+  }
+  return total;
+}

@@ -1,0 +1,106 @@
+// Random inputs of every size class and shape: the product's packed bytes equal the plain
+// reference packer's, and unpacking restores the input.
+
+#include <gtest/gtest.h>
+
+#include "storage/acSFPack.h"
+#include "tests/host/sfpack/SFPackReference.h"
+#include "tests/host/sfpack/SFPackTestSupport.h"
+
+using sfpack_test::Bytes;
+
+namespace {
+
+void ExpectExactAndRestored(const Bytes& input, const std::string& what) {
+  const Bytes packed = sfpack_test::Pack(input);
+  ASSERT_EQ(packed, sfpack_reference::PackData(input)) << what << " size " << input.size();
+  const auto back = sfpack_test::Unpack(packed, input.size());
+  EXPECT_TRUE(back.result.ok) << what;
+  EXPECT_EQ(back.result.written, input.size()) << what;
+  EXPECT_TRUE(back.bytes == input) << what << " size " << input.size();
+}
+
+// Data shapes: incompressible, few values with runs (marker blocks), all values with runs of
+// every length (table blocks), runs of exactly 3, 4 and 5, long runs.
+Bytes Shape(std::mt19937& rng, int shape, size_t size) {
+  switch (shape) {
+    case 0:
+      return sfpack_test::RandomWithRuns(rng, size, 256, 1);
+    case 1:
+      return sfpack_test::RandomWithRuns(rng, size, 5, 12);
+    case 2:
+      return sfpack_test::RandomWithRuns(rng, size, 256, 300);
+    case 3: {
+      Bytes out;
+      std::uniform_int_distribution<int> len(3, 5), value(0, 255);
+      while (out.size() < size) out.insert(out.end(), len(rng), static_cast<uint8_t>(value(rng)));
+      out.resize(size);
+      return out;
+    }
+    case 4:
+      return sfpack_test::RandomWithRuns(rng, size, 256, 70000);
+    default: {
+      // All values but one (a marker block whose marker is not 0), with runs.
+      Bytes out = sfpack_test::RandomWithRuns(rng, size, 256, 8);
+      for (uint8_t& b : out)
+        if (b == 0x90) b = 0x91;
+      return out;
+    }
+  }
+}
+
+TEST(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
+  std::mt19937 rng(2024);
+  const size_t sizes[] = {0,     1,     2,     3,     4,      5,      6,     15,   16,
+                          63,    64,    65,    66,    67,     68,     69,    127,  128,
+                          129,   255,   256,   257,   1000,   4095,   4096,  4097, 20000,
+                          65532, 65533, 65534, 65535, 131066, 131067, 200000};
+  for (size_t size : sizes)
+    for (int shape = 0; shape < 6; ++shape)
+      ExpectExactAndRestored(Shape(rng, shape, size), "shape " + std::to_string(shape));
+}
+
+TEST(SFPackRoundTrip, ManySmallRandomInputsEqualTheReference) {
+  std::mt19937 rng(99);
+  std::uniform_int_distribution<size_t> size(0, 400);
+  std::uniform_int_distribution<int> shape(0, 5);
+  for (int n = 0; n < 3000; ++n) {
+    const int s = shape(rng);
+    ExpectExactAndRestored(Shape(rng, s, size(rng)), "shape " + std::to_string(s));
+  }
+}
+
+// Runs at every offset of the vector scan's 64-byte window, including those straddling it.
+TEST(SFPackRoundTrip, RunsAtEveryWindowOffset) {
+  for (int table = 0; table < 2; ++table) {
+    for (size_t run = 3; run <= 6; ++run) {
+      for (size_t at = 0; at < 200; ++at) {
+        Bytes input = table ? sfpack_test::AllValues() : Bytes{};
+        for (size_t i = 0; i < 300; ++i) input.push_back(static_cast<uint8_t>(1 + (i * 37) % 200));
+        const size_t base = table ? 256 : 0;
+        std::fill(input.begin() + base + at, input.begin() + base + at + run, uint8_t{0xEE});
+        ExpectExactAndRestored(input, "run " + std::to_string(run) + " at " + std::to_string(at));
+      }
+    }
+  }
+}
+
+// Marker choice: values missing at the start, in the middle, late in the block.
+TEST(SFPackRoundTrip, MarkerIsTheSmallestAbsentValueWhereverValuesAppear) {
+  std::mt19937 rng(5);
+  for (int missing : {0, 1, 17, 128, 254, 255}) {
+    for (size_t lateAt : {size_t{10}, size_t{5000}, size_t{65000}}) {
+      Bytes input = sfpack_test::RandomWithRuns(rng, kPackBlockMax, 256, 6);
+      // `missing` never occurs; the value below it only once, late in the block.
+      const int rare = missing - 1;
+      for (uint8_t& b : input)
+        if (b == missing || b == rare) b = static_cast<uint8_t>(missing + 1);
+      if (rare >= 0) input[lateAt] = static_cast<uint8_t>(rare);
+      const Bytes packed = sfpack_test::Pack(input);
+      EXPECT_EQ(packed[6], missing) << missing << " " << lateAt;
+      ExpectExactAndRestored(input, "missing " + std::to_string(missing));
+    }
+  }
+}
+
+}  // namespace
