@@ -1,0 +1,34 @@
+#pragma once
+// Calls with effects outside the program are logged instead of performed, with the results the
+// test has chosen; screen metrics come from a test-settable table.
+
+#include <map>
+#include <vector>
+
+#include "platform/host/StandIn.h"
+
+namespace standin::detail {
+
+class CallLog {
+ public:
+  void Clear();
+
+  void Add(Call call) { calls_.push_back(std::move(call)); }
+  const std::vector<Call>& Calls() const { return calls_; }
+  void ClearCalls() { calls_.clear(); }
+
+  HINSTANCE shellExecuteResult = nullptr;
+  INT messageBoxResult = IDOK;
+  int comInitCount = 0;
+  std::map<INT, INT> metrics;
+
+ private:
+  std::vector<Call> calls_;
+};
+
+// Argument conversions for the log: text, or nullopt for a null pointer; numbers in decimal.
+std::optional<std::string> Text(const char* text);
+std::optional<std::string> Number(long long value);
+std::optional<std::string> Pointer(const void* pointer);
+
+}  // namespace standin::detail

@@ -1,0 +1,128 @@
+// Directory, environment and program-file queries of kernel32 over the simulated environment.
+
+#include <cstring>
+
+#include "platform/host/Machine.h"
+#include "platform/host/Win32StandIn.h"
+
+using standin::detail::CopyOut;
+using standin::detail::TheMachine;
+using standin::detail::WindowsPath;
+
+namespace {
+
+// The full form of a directory taken from the environment, as Windows makes it before handing it
+// out; a text that is no usable path stays as it is.
+std::string FullDirectory(const std::string& text) {
+  WindowsPath full;
+  if (standin::detail::ParseWindowsPath(text, TheMachine().environment.currentDir, false, full) !=
+      ERROR_SUCCESS)
+    return text;
+  return full.Text();
+}
+
+std::string WithBackslash(std::string text) {
+  if (text.empty() || text.back() != '\\') text += '\\';
+  return text;
+}
+
+}  // namespace
+
+DWORD WINAPI GetTempPathA(DWORD bufferChars, LPSTR buffer) {
+  const auto& env = TheMachine().environment;
+  std::string dir;
+  // Windows takes the first of these that is set.
+  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
+    if (auto value = env.Get(name); value && !value->empty()) {
+      dir = *value;
+      break;
+    }
+  }
+  if (dir.empty()) dir = env.windowsDir;
+  return CopyOut(WithBackslash(FullDirectory(dir)), buffer, bufferChars);
+}
+
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT bufferChars) {
+  return CopyOut(TheMachine().environment.systemDir, buffer, bufferChars);
+}
+
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT bufferChars) {
+  return CopyOut(TheMachine().environment.windowsDir, buffer, bufferChars);
+}
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferChars, LPSTR buffer) {
+  return CopyOut(TheMachine().environment.currentDir, buffer, bufferChars);
+}
+
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName) {
+  DWORD attributes = GetFileAttributesA(pathName);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return FALSE;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetLastError(ERROR_DIRECTORY);
+    return FALSE;
+  }
+  WindowsPath full;
+  standin::detail::ParseWindowsPath(pathName, TheMachine().environment.currentDir, false, full);
+  TheMachine().environment.currentDir = full.Text();
+  return TRUE;
+}
+
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD bufferChars) {
+  if (module != nullptr) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return 0;
+  }
+  const std::string& name = TheMachine().environment.moduleFileName;
+  if (buffer == nullptr || bufferChars == 0) {
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return 0;
+  }
+  if (name.size() + 1 > bufferChars) {
+    // Truncated to the buffer, still terminated; the result is the buffer's size.
+    std::memcpy(buffer, name.data(), bufferChars - 1);
+    buffer[bufferChars - 1] = '\0';
+    SetLastError(ERROR_INSUFFICIENT_BUFFER);
+    return bufferChars;
+  }
+  std::memcpy(buffer, name.c_str(), name.size() + 1);
+  return static_cast<DWORD>(name.size());
+}
+
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChars) {
+  auto value = name ? TheMachine().environment.Get(name) : std::nullopt;
+  if (!value) {
+    SetLastError(ERROR_ENVVAR_NOT_FOUND);
+    return 0;
+  }
+  if (value->empty()) {
+    if (buffer && bufferChars) buffer[0] = '\0';
+    SetLastError(NO_ERROR);
+    return 0;
+  }
+  return CopyOut(*value, buffer, bufferChars);
+}
+
+BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value) {
+  if (name == nullptr || *name == '\0' || std::strchr(name, '=') != nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  auto& env = TheMachine().environment;
+  if (value == nullptr) {
+    env.Set(name, std::nullopt);
+  } else {
+    env.Set(name, std::string_view(value));
+  }
+  return TRUE;
+}
+
+DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD bufferChars) {
+  if (source == nullptr) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return 0;
+  }
+  std::string text = TheMachine().environment.Expand(source);
+  DWORD needed = static_cast<DWORD>(text.size() + 1);
+  if (buffer != nullptr && bufferChars >= needed) std::memcpy(buffer, text.c_str(), needed);
+  return needed;
+}

@@ -1,0 +1,104 @@
+#pragma once
+// The test side of the simulated machine behind the host's Win32 functions. A test calls Reset()
+// for a fresh machine, prepares registry, files and settings here, runs the code under test
+// through the ordinary Win32 calls, and then inspects the registry, the files (through HostPath)
+// and the log of outward calls.
+//
+// Paths: drive C: is a scratch folder on the host, made by Reset() and removed by Discard() or
+// the next Reset(). Windows paths are translated part by part: a drive letter, backslashes or
+// slashes, "." and ".." resolved; a part that does not exist with the exact spelling is matched
+// against the existing names without regard to case. Relative paths start from the current
+// directory (C:\ after Reset). Other drives can be mapped to host folders with MapDrive.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/host/Win32Types.h"
+
+namespace standin {
+
+// Defaults of a fresh machine.
+inline constexpr const char* kWindowsDir = "C:\\WINDOWS";
+inline constexpr const char* kSystemDir = "C:\\WINDOWS\\SYSTEM32";
+inline constexpr const char* kTempDir = "C:\\TEMP";
+inline constexpr const char* kUserProfileDir = "C:\\Users\\User";
+inline constexpr const char* kModuleFileName = "C:\\Program Files\\Installation\\Project1.exe";
+
+// A fresh machine: empty registry (bare roots plus HKCU\Software and HKLM\SOFTWARE), a new
+// scratch drive C: holding the Windows, system, TEMP and user-profile folders, the environment
+// (TEMP, TMP, USERPROFILE, windir, SystemRoot), default screen metrics (1024 x 768), an empty call
+// log, the default results of the logged calls, no locked files.
+void Reset();
+// Closes every handle and removes the scratch folders. The machine stays unusable until the next
+// Reset(); Win32 calls on files then fail with ERROR_PATH_NOT_FOUND.
+void Discard();
+
+// --- Registry ---
+struct RegData {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+};
+// Create missing keys on the way. Strings are stored with their terminating zero byte.
+void SetRegValue(HKEY root, std::string_view keyPath, std::string_view valueName, DWORD type,
+                 std::vector<BYTE> bytes);
+void SetRegString(HKEY root, std::string_view keyPath, std::string_view valueName,
+                  std::string_view text, DWORD type = REG_SZ);
+void SetRegDword(HKEY root, std::string_view keyPath, std::string_view valueName, DWORD value);
+void CreateRegKey(HKEY root, std::string_view keyPath);
+bool RegKeyExists(HKEY root, std::string_view keyPath);
+std::optional<RegData> GetRegValue(HKEY root, std::string_view keyPath, std::string_view valueName);
+// The text of a REG_SZ / REG_EXPAND_SZ value up to its first zero byte; nullopt when missing or
+// of another type.
+std::optional<std::string> GetRegString(HKEY root, std::string_view keyPath,
+                                        std::string_view valueName);
+// From now on, opening (or creating) the key with a mask that includes any of `rights` fails with
+// ERROR_ACCESS_DENIED; KEY_CREATE_SUB_KEY also stops new subkeys below it. The key is created
+// when missing.
+void DenyRegAccess(HKEY root, std::string_view keyPath, REGSAM rights);
+// Registry handles the code has opened and not yet closed.
+size_t OpenRegHandleCount();
+
+// --- Files ---
+// The host path a Windows path stands for (the path need not exist). Empty when the path cannot
+// be translated (unmapped drive, network path, invalid name).
+std::filesystem::path HostPath(std::string_view windowsPath);
+void MapDrive(char letter, const std::filesystem::path& hostFolder);
+// Writes a file through the host, creating missing folders; for preparing test data.
+void WriteHostFile(std::string_view windowsPath, std::string_view content);
+// Marks an existing file as open elsewhere without sharing: opening it for reading or writing
+// and deleting it then fail with ERROR_SHARING_VIOLATION. False when the file does not exist.
+bool LockFile(std::string_view windowsPath);
+void UnlockFile(std::string_view windowsPath);
+// File handles and search handles the code has opened and not yet closed.
+size_t OpenFileHandleCount();
+
+// --- Directories, environment, program file ---
+void SetWindowsDirectory(std::string_view path);
+void SetSystemDirectory(std::string_view path);
+void SetModuleFileName(std::string_view path);
+void SetCurrentDirectory(std::string_view path);
+// nullopt removes the variable.
+void SetEnvVar(std::string_view name, std::optional<std::string_view> value);
+
+// --- Outward calls ---
+// One logged call: the function's name and its arguments in order. A string argument holds its
+// text, a null pointer is nullopt; numbers and handles are written in decimal.
+struct Call {
+  std::string function;
+  std::vector<std::optional<std::string>> args;
+  // E.g. ShellExecuteA(0, open, C:\x.exe, null, null, 5): texts unquoted, null pointers as null.
+  std::string ToString() const;
+};
+const std::vector<Call>& Calls();
+// The calls of one function, in order.
+std::vector<Call> CallsOf(std::string_view function);
+void ClearCalls();
+void SetShellExecuteResult(HINSTANCE result);
+void SetMessageBoxResult(INT result);
+void SetSystemMetric(INT index, INT value);
+
+}  // namespace standin

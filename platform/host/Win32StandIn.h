@@ -1,0 +1,74 @@
+#pragma once
+// The Win32 functions the library calls, declared for the host build with their Windows
+// signatures. They run against one simulated machine (registry, drives, environment, call log)
+// that tests prepare and inspect through "platform/host/StandIn.h". Only what the code calls is
+// here; everything behaves as documented for Windows: return codes, GetLastError values, the
+// sizes reported when a buffer is too small.
+
+#include "platform/host/Win32Types.h"
+
+// Errors.
+DWORD WINAPI GetLastError();
+void WINAPI SetLastError(DWORD code);
+
+// Registry (advapi32).
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM desired, PHKEY result);
+LONG WINAPI RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD reserved, LPSTR keyClass, DWORD options,
+                            REGSAM desired, LPSECURITY_ATTRIBUTES security, PHKEY result,
+                            LPDWORD disposition);
+LONG WINAPI RegCloseKey(HKEY key);
+LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
+                             LPBYTE data, LPDWORD dataSize);
+LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,
+                           DWORD dataSize);
+LONG WINAPI RegDeleteValueA(HKEY key, LPCSTR valueName);
+LONG WINAPI RegDeleteKeyA(HKEY key, LPCSTR subKey);
+LONG WINAPI RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameChars, LPDWORD reserved,
+                          LPSTR keyClass, LPDWORD classChars, PFILETIME lastWrite);
+LONG WINAPI RegEnumValueA(HKEY key, DWORD index, LPSTR name, LPDWORD nameChars, LPDWORD reserved,
+                          LPDWORD type, LPBYTE data, LPDWORD dataSize);
+LONG WINAPI RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classChars, LPDWORD reserved,
+                             LPDWORD subKeys, LPDWORD maxSubKeyChars, LPDWORD maxClassChars,
+                             LPDWORD values, LPDWORD maxValueNameChars, LPDWORD maxValueBytes,
+                             LPDWORD securityDescriptorBytes, PFILETIME lastWrite);
+
+// Files and directories (kernel32).
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                          HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped);
+BOOL WINAPI CloseHandle(HANDLE object);
+DWORD WINAPI GetFileSize(HANDLE file, LPDWORD sizeHigh);
+BOOL WINAPI GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
+DWORD WINAPI SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
+BOOL WINAPI MoveFileA(LPCSTR existingName, LPCSTR newName);
+BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES security);
+BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
+DWORD WINAPI GetFileAttributesA(LPCSTR fileName);
+BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes);
+HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData);
+BOOL WINAPI FindClose(HANDLE find);
+
+// Directories, environment and the program's own file (kernel32).
+DWORD WINAPI GetTempPathA(DWORD bufferChars, LPSTR buffer);
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT bufferChars);
+UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT bufferChars);
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferChars, LPSTR buffer);
+BOOL WINAPI SetCurrentDirectoryA(LPCSTR pathName);
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD bufferChars);
+DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChars);
+BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
+DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD bufferChars);
+
+// Calls with effects outside the program: logged, not performed (shell32, user32, ole32).
+HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
+                               LPCSTR directory, INT showCommand);
+INT WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+HRESULT WINAPI CoInitialize(LPVOID reserved);
+void WINAPI CoUninitialize();
+INT WINAPI GetSystemMetrics(INT index);
