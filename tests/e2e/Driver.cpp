@@ -245,12 +245,6 @@ void CheckLogoClick(HWND hwnd, const Layout& layout, const std::string& recorded
   POINT centre = {(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
   ClientToScreen(hwnd, &centre);
   ClickAt(centre);
-  CURSORINFO cursor = {};
-  cursor.cbSize = sizeof cursor;
-  if (GetCursorInfo(&cursor)) {
-    std::printf("info: cursor over the logo is %s the arrow\n",
-                cursor.hCursor == LoadCursor(nullptr, IDC_ARROW) ? "still" : "not");
-  }
   const bool started = WaitForFile(recordedFile, kFileTimeoutMs);
   Check(started, "logo click started the registered browser");
   if (!started) return;
