@@ -71,8 +71,19 @@ bool ReadFile(const fs::path& path, std::string& bytes) {
   return !in.bad();
 }
 
-// Writes beside the target and renames, so OUT is either complete or untouched.
+bool WriteDirect(const fs::path& path, const char* data, size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out.write(data, static_cast<std::streamsize>(size));
+  return out && out.flush();
+}
+
+// Writes a regular file beside the target and renames it, so OUT is either complete or
+// untouched. A link, device or pipe (/dev/stdout) is written through instead: renaming over it
+// would replace the link or the device node itself.
 bool WriteFileWhole(const fs::path& path, const char* data, size_t size) {
+  std::error_code statusError;
+  fs::file_status status = fs::symlink_status(path, statusError);
+  if (fs::exists(status) && !fs::is_regular_file(status)) return WriteDirect(path, data, size);
   fs::path temp = path;
   temp += ".partial";
   {
