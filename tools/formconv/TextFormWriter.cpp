@@ -8,6 +8,13 @@ bool IsQuotable(unsigned char c) {
   return c >= 32 && c <= 126;
 }
 
+// "#nn"; built by appending because GCC 12 warns falsely (-Wrestrict) about "#" + std::string.
+std::string CharCode(unsigned char c) {
+  std::string code(1, '#');
+  code += std::to_string(c);
+  return code;
+}
+
 }  // namespace
 
 void TextFormWriter::Indent(int depth) {
@@ -48,7 +55,7 @@ std::vector<std::string> TextFormWriter::QuotedPieces(std::string_view value) {
   while (i < value.size()) {
     unsigned char c = static_cast<unsigned char>(value[i]);
     if (!IsQuotable(c)) {
-      pieces.push_back("#" + std::to_string(c));
+      pieces.push_back(CharCode(c));
       ++i;
       continue;
     }
