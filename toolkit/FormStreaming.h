@@ -11,6 +11,23 @@
 #include "toolkit/TComponent.h"
 #include "toolkit/TStream.h"
 
+// Value type bytes of the form data.
+enum TValueType : uint8_t {
+  vaInt8 = 2,
+  vaInt16 = 3,
+  vaInt32 = 4,
+  vaString = 6,
+  vaIdent = 7,
+  vaFalse = 8,
+  vaTrue = 9,
+  vaBinary = 10,
+  vaSet = 11,
+  vaLString = 12,
+};
+
+// The signature that opens form data.
+inline constexpr char kFormSignature[4] = {'T', 'P', 'F', '0'};
+
 // Reads form data from Stream's position into Root, whose class must be the one the data names.
 // Root takes the stored name; children are created through the class registry with Root as
 // owner, in stream order, attached to the component they are nested in, named, and their

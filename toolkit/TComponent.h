@@ -60,7 +60,8 @@ class TComponent : public TPersistent {
   // End-of-loading notification: runs once after the whole form data was read, with every
   // component already created. The base clears csLoading.
   virtual void Loaded();
-  void SetLoading() { state_ |= csLoading; }  // used by the form-data reader
+  // Sets or clears csLoading; used by the form-data reader.
+  void SetLoading(bool Value) { state_ = Value ? (state_ | csLoading) : (state_ & ~csLoading); }
 
   // The reader attaches a child record to the component it is nested in (Parent may be null).
   // The base ignores it; visual controls set their parent control.

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "toolkit/TFileStream.h"
+#include "toolkit/TMemoryStream.h"
+#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/ToolkitErrors.h"
+
+namespace {
+
+TEST(TMemoryStreamTest, GrowsOnWriteAndZeroFillsGaps) {
+  TMemoryStream s;
+  s.WriteBuffer("ab", 2);
+  s.Seek(2, TSeekOrigin::soCurrent);
+  s.WriteBuffer("c", 1);
+  ASSERT_EQ(s.Size(), 5);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.Memory()), 5), std::string("ab\0\0c", 5));
+  s.SetSize(3);
+  EXPECT_EQ(s.Position(), 3);
+  s.SetPosition(1);
+  char two[2];
+  s.ReadBuffer(two, 2);
+  EXPECT_EQ(std::string(two, 2), std::string("b\0", 2));
+  EXPECT_EQ(s.Read(two, 2), 0u);
+  EXPECT_THROW(s.Seek(-4, TSeekOrigin::soEnd), EStreamError);
+  EXPECT_EQ(s.Position(), 3);
+}
+
+TEST(TMemoryStreamTest, MemoryCanBeFilledDirectlyAfterSetSize) {
+  TMemoryStream s;
+  s.SetSize(4);
+  for (int i = 0; i < 4; ++i) s.Memory()[i] = static_cast<uint8_t>(i + 1);
+  uint32_t v = 0;
+  s.ReadBuffer(&v, 4);
+  EXPECT_EQ(v, 0x04030201u);
+}
+
+TEST(TStreamTest, ShortReadsAndWritesRaiseTheStreamErrors) {
+  const std::array<uint8_t, 3> data{1, 2, 3};
+  TReadOnlyMemoryStream s(data);
+  uint8_t buffer[4];
+  try {
+    s.ReadBuffer(buffer, 4);
+    FAIL() << "short read accepted";
+  } catch (const EStreamError& e) {
+    EXPECT_STREQ(e.what(), "Stream read error");
+  }
+  try {
+    s.WriteBuffer(buffer, 1);
+    FAIL() << "write to a read-only stream accepted";
+  } catch (const EWriteError& e) {
+    EXPECT_STREQ(e.what(), "Stream write error");
+  }
+  EXPECT_THROW(s.SetSize(1), EStreamError);
+  s.SetPosition(1);
+  s.ReadBuffer(buffer, 2);
+  EXPECT_EQ(buffer[1], 3);
+  s.ReadBuffer(buffer, 0);  // nothing asked, nothing missing
+}
+
+TEST(TFileStreamTest, WritesReadsAndResizesAFile) {
+  auto path =
+      std::filesystem::temp_directory_path() /
+      ("toolkit_stream_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()));
+  {
+    TFileStream out(path.string(), TFileMode::fmCreate);
+    out.WriteBuffer("hello world", 11);
+    out.SetSize(5);
+    EXPECT_EQ(out.Size(), 5);
+  }
+  {
+    TFileStream in(path.string(), TFileMode::fmOpenRead);
+    TMemoryStream copy;
+    copy.CopyFrom(in, 0);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(copy.Memory()), 5), "hello");
+    char c;
+    EXPECT_THROW(in.ReadBuffer(&c, 1), EStreamError);
+  }
+  std::filesystem::remove(path);
+  try {
+    TFileStream missing(path.string(), TFileMode::fmOpenRead);
+    FAIL() << "missing file opened";
+  } catch (const EStreamError& e) {
+    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + path.string() + "\"");
+  }
+}
+
+}  // namespace

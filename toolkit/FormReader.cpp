@@ -1,0 +1,465 @@
+// The "TPF0" form-data reader (ReadComponentRes). It parses from a copy of the stream's
+// remaining bytes with every length checked against what is left, so damaged data ends in an
+// EReadError with its offset, never in a read outside the data.
+#include <cstring>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "toolkit/ClassRegistry.h"
+#include "toolkit/FormStreaming.h"
+#include "toolkit/IntegerConsts.h"
+#include "toolkit/SameText.h"
+#include "toolkit/TEnumInfo.h"
+#include "toolkit/TFiler.h"
+#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/ToolkitErrors.h"
+
+namespace {
+
+// Nesting deeper than this is refused rather than followed (the reader recurses per level).
+constexpr int kMaxNesting = 64;
+
+// One value as it stands in the data, decoded but not yet applied.
+struct TValue {
+  uint8_t Type = 0;
+  size_t Offset = 0;  // of the type byte
+  int64_t Int = 0;
+  std::string Text;                // string or identifier
+  std::vector<std::string> Names;  // set
+  std::span<const uint8_t> Bytes;  // binary
+};
+
+const char* ValueTypeText(uint8_t Type) {
+  switch (Type) {
+    case vaInt8:
+    case vaInt16:
+    case vaInt32:
+      return "an integer";
+    case vaString:
+    case vaLString:
+      return "a string";
+    case vaIdent:
+      return "an identifier";
+    case vaFalse:
+    case vaTrue:
+      return "a Boolean";
+    case vaBinary:
+      return "binary data";
+    case vaSet:
+      return "a set";
+    default:
+      return "an unknown value";
+  }
+}
+
+const char* KindText(TPropKind Kind) {
+  switch (Kind) {
+    case TPropKind::Integer:
+      return "an integer";
+    case TPropKind::Boolean:
+      return "a Boolean";
+    case TPropKind::Enumeration:
+      return "an enumeration value";
+    case TPropKind::Set:
+      return "a set";
+    case TPropKind::String:
+      return "a string";
+    case TPropKind::Object:
+      return "sub-properties (an object is stored by dotted names)";
+    case TPropKind::Event:
+      return "a method name";
+  }
+  return "a value";
+}
+
+bool IsInteger(uint8_t Type) {
+  return Type == vaInt8 || Type == vaInt16 || Type == vaInt32;
+}
+
+class TFormReader {
+ public:
+  TFormReader(std::span<const uint8_t> Data, TComponent& Root) : data_(Data), root_(Root) {}
+
+  // Reads signature and root record; returns the number of bytes used.
+  size_t Read() {
+    Need(sizeof kFormSignature);
+    if (std::memcmp(data_.data(), kFormSignature, sizeof kFormSignature) != 0) {
+      Fail(0, "Invalid form data: the signature TPF0 is missing");
+    }
+    pos_ = sizeof kFormSignature;
+    try {
+      ReadComponent(nullptr, 0);
+    } catch (...) {
+      Discard();
+      throw;
+    }
+    NotifyLoaded();
+    return pos_;
+  }
+
+  // Applies a value found for a declared (DefineProperties) property.
+  [[noreturn]] void WrongType(const std::string& Name, const char* Expected, const TValue& V) {
+    Fail(V.Offset, "Invalid value for property " + Name + ": expected " + Expected + ", found " +
+                       ValueTypeText(V.Type));
+  }
+
+  [[noreturn]] void Fail(size_t Offset, const std::string& What) {
+    std::string where =
+        current_ ? current_->Name() + " (" + current_->ClassName() + ")" : std::string("form data");
+    throw EReadError("Error reading " + where + " at offset " + std::to_string(Offset) + ": " +
+                     What);
+  }
+
+ private:
+  // --- bytes -------------------------------------------------------------------------------
+  void Need(size_t Count) {
+    if (data_.size() - pos_ < Count) {
+      Fail(pos_, "Unexpected end of form data (" + std::to_string(Count) + " more bytes needed, " +
+                     std::to_string(data_.size() - pos_) + " left)");
+    }
+  }
+  uint8_t ReadByte() {
+    Need(1);
+    return data_[pos_++];
+  }
+  uint8_t PeekByte() {
+    Need(1);
+    return data_[pos_];
+  }
+  uint32_t ReadUInt(size_t Width) {
+    Need(Width);
+    uint32_t v = 0;
+    for (size_t i = 0; i < Width; ++i) v |= static_cast<uint32_t>(data_[pos_ + i]) << (8 * i);
+    pos_ += Width;
+    return v;
+  }
+  std::string ReadChars(size_t Count) {
+    Need(Count);
+    std::string s(reinterpret_cast<const char*>(data_.data() + pos_), Count);
+    pos_ += Count;
+    return s;
+  }
+  std::string ReadShortString() { return ReadChars(ReadByte()); }
+
+  TValue ReadValue() {
+    TValue v;
+    v.Offset = pos_;
+    v.Type = ReadByte();
+    switch (v.Type) {
+      case vaInt8:
+        v.Int = static_cast<int8_t>(ReadUInt(1));
+        break;
+      case vaInt16:
+        v.Int = static_cast<int16_t>(ReadUInt(2));
+        break;
+      case vaInt32:
+        v.Int = static_cast<int32_t>(ReadUInt(4));
+        break;
+      case vaString:
+      case vaIdent:
+        v.Text = ReadShortString();
+        break;
+      case vaLString:
+        v.Text = ReadChars(ReadUInt(4));
+        break;
+      case vaFalse:
+      case vaTrue:
+        break;
+      case vaBinary: {
+        uint32_t count = ReadUInt(4);
+        Need(count);
+        v.Bytes = data_.subspan(pos_, count);
+        pos_ += count;
+        break;
+      }
+      case vaSet:
+        for (std::string name = ReadShortString(); !name.empty(); name = ReadShortString()) {
+          v.Names.push_back(std::move(name));
+        }
+        break;
+      default:
+        Fail(v.Offset, "Unsupported value type " + std::to_string(v.Type));
+    }
+    return v;
+  }
+
+  // --- components --------------------------------------------------------------------------
+  void ReadComponent(TComponent* Parent, int Depth) {
+    if (Depth > kMaxNesting) Fail(pos_, "Components nested too deeply");
+    size_t classOffset = pos_;
+    std::string className = ReadShortString();
+    size_t nameOffset = pos_;
+    std::string name = ReadShortString();
+    TComponent* saved = current_;
+    TComponent* c =
+        Parent ? CreateChild(className, classOffset) : &AdoptRoot(className, classOffset);
+    if (Parent) c->SetParentComponent(Parent);
+    Rename(*c, name, nameOffset);  // a refused name is reported in the parent's context
+    current_ = c;
+    SetField(*c, nameOffset);
+    while (PeekByte() != 0) ReadProperty(*c);
+    ++pos_;
+    while (PeekByte() != 0) ReadComponent(c, Depth + 1);
+    ++pos_;
+    current_ = saved;
+  }
+
+  TComponent& AdoptRoot(const std::string& ClassName, size_t Offset) {
+    if (!SameText(ClassName, root_.ClassName())) {
+      Fail(Offset, "The form data describes a " + ClassName + ", not a " + root_.ClassName());
+    }
+    root_.SetLoading(true);
+    loaded_.push_back(&root_);
+    return root_;
+  }
+
+  TComponent* CreateChild(const std::string& ClassName, size_t Offset) {
+    const TClassInfo* info = GetClass(ClassName);
+    if (!info) Fail(Offset, "Class " + ClassName + " not found");
+    if (!info->CanCreate()) Fail(Offset, "Class " + ClassName + " cannot be created");
+    TComponent* c = info->Create(&root_);
+    created_.push_back(c);
+    c->SetLoading(true);
+    loaded_.push_back(c);
+    return c;
+  }
+
+  void Rename(TComponent& C, const std::string& Name, size_t Offset) {
+    try {
+      C.SetName(Name);
+    } catch (const EComponentError& e) {
+      Fail(Offset, e.Message());
+    }
+  }
+
+  // Points the root's published field of the same name at a new child.
+  void SetField(TComponent& C, size_t Offset) {
+    if (&C == &root_ || C.Name().empty()) return;
+    const TFieldInfo* field = root_.ClassInfo().FindField(C.Name());
+    if (field && !field->Set(root_, &C)) {
+      Fail(Offset,
+           "Field " + C.Name() + " of " + root_.ClassName() + " cannot hold a " + C.ClassName());
+    }
+  }
+
+  // --- properties --------------------------------------------------------------------------
+  struct TTarget {
+    TPersistent* Object = nullptr;
+    const TPropInfo* Prop = nullptr;  // null: ask the object's DefineProperties
+    std::string LastName;
+  };
+
+  TTarget Resolve(TComponent& Instance, const std::string& Path, size_t Offset) {
+    TPersistent* object = &Instance;
+    size_t start = 0;
+    for (size_t dot = Path.find('.'); dot != std::string::npos; dot = Path.find('.', start)) {
+      std::string segment = Path.substr(start, dot - start);
+      object = Descend(*object, segment, Path, Offset);
+      start = dot + 1;
+    }
+    TTarget t;
+    t.Object = object;
+    t.LastName = Path.substr(start);
+    t.Prop = object->ClassInfo().FindProperty(t.LastName);
+    return t;
+  }
+
+  // The sub-object named Segment of Object: an object property, or else an owned component.
+  TPersistent* Descend(TPersistent& Object, const std::string& Segment, const std::string& Path,
+                       size_t Offset) {
+    const TPropInfo* p = Object.ClassInfo().FindProperty(Segment);
+    if (p && p->Kind == TPropKind::Object) {
+      TPersistent* sub = p->GetObject(Object);
+      if (!sub) Fail(Offset, "Property " + Path + " cannot be set: " + Segment + " is empty");
+      return sub;
+    }
+    auto* component = dynamic_cast<TComponent*>(&Object);
+    TComponent* owned = component ? component->FindComponent(Segment) : nullptr;
+    if (!owned) Fail(Offset, "Property " + Path + " does not exist");
+    return owned;
+  }
+
+  void ReadProperty(TComponent& Instance) {
+    size_t nameOffset = pos_;
+    std::string path = ReadShortString();
+    TTarget target = Resolve(Instance, path, nameOffset);
+    TValue value = ReadValue();
+    try {
+      if (target.Prop) {
+        Apply(*target.Object, *target.Prop, path, value);
+      } else {
+        ApplyDefined(*target.Object, target.LastName, path, value, nameOffset);
+      }
+    } catch (const EReadError&) {
+      throw;
+    } catch (const EAbort&) {
+      throw;
+    } catch (const EToolkitError& e) {
+      // A setter or a declared reader refused the value: keep its message, add the place.
+      Fail(value.Offset, "Property " + path + ": " + e.Message());
+    }
+  }
+
+  void Apply(TPersistent& Object, const TPropInfo& Prop, const std::string& Path, const TValue& V) {
+    switch (Prop.Kind) {
+      case TPropKind::Integer:
+        SetOrd(Object, Prop, IntegerValue(Prop, Path, V));
+        break;
+      case TPropKind::Boolean:
+        if (V.Type != vaFalse && V.Type != vaTrue) WrongType(Path, KindText(Prop.Kind), V);
+        SetOrd(Object, Prop, V.Type == vaTrue ? 1 : 0);
+        break;
+      case TPropKind::Enumeration:
+        SetOrd(Object, Prop, EnumValue(Prop, Path, V));
+        break;
+      case TPropKind::Set:
+        SetOrd(Object, Prop, SetValue(Prop, Path, V));
+        break;
+      case TPropKind::String:
+        if (V.Type != vaString && V.Type != vaLString) WrongType(Path, KindText(Prop.Kind), V);
+        if (!Prop.ReadOnly) Prop.SetStr(Object, V.Text);
+        break;
+      case TPropKind::Event:
+        BindEvent(Object, Prop, Path, V);
+        break;
+      case TPropKind::Object:
+        WrongType(Path, KindText(Prop.Kind), V);
+    }
+  }
+
+  static void SetOrd(TPersistent& Object, const TPropInfo& Prop, int64_t Value) {
+    if (!Prop.ReadOnly) Prop.SetOrd(Object, Value);
+  }
+
+  int64_t IntegerValue(const TPropInfo& Prop, const std::string& Path, const TValue& V) {
+    if (IsInteger(V.Type)) return V.Int;
+    if (V.Type != vaIdent) WrongType(Path, "an integer", V);
+    int32_t value = 0;
+    if (!IdentToInt(Prop.IntegerType, V.Text, value)) {
+      Fail(V.Offset, "Unknown identifier " + V.Text + " for property " + Path +
+                         (Prop.IntegerType.empty() ? "" : " (" + Prop.IntegerType + ")"));
+    }
+    return value;
+  }
+
+  int64_t EnumValue(const TPropInfo& Prop, const std::string& Path, const TValue& V) {
+    if (V.Type != vaIdent) WrongType(Path, KindText(Prop.Kind), V);
+    int32_t ordinal = Prop.Enum->ValueOf(V.Text);
+    if (ordinal < 0) {
+      Fail(V.Offset, "Unknown identifier " + V.Text + " for property " + Path + " (" +
+                         Prop.Enum->Name() + ")");
+    }
+    return ordinal;
+  }
+
+  int64_t SetValue(const TPropInfo& Prop, const std::string& Path, const TValue& V) {
+    if (V.Type != vaSet) WrongType(Path, KindText(Prop.Kind), V);
+    TSetValue bits = 0;
+    for (const std::string& name : V.Names) {
+      int32_t ordinal = Prop.Enum->ValueOf(name);
+      if (ordinal < 0) {
+        Fail(V.Offset, "Unknown identifier " + name + " in set property " + Path + " (" +
+                           Prop.Enum->Name() + ")");
+      }
+      bits |= TSetValue{1} << ordinal;
+    }
+    return bits;
+  }
+
+  void BindEvent(TPersistent& Object, const TPropInfo& Prop, const std::string& Path,
+                 const TValue& V) {
+    if (V.Type != vaIdent) WrongType(Path, KindText(Prop.Kind), V);
+    const TMethodInfo* method = root_.ClassInfo().FindMethod(V.Text);
+    if (!method) Fail(V.Offset, "Method " + V.Text + " not found in " + root_.ClassName());
+    if (!Prop.BindMethod(Object, root_, *method)) {
+      Fail(V.Offset, "Method " + V.Text + " does not fit event " + Path);
+    }
+  }
+
+  // A property the object declares itself (TPersistent::DefineProperties).
+  class TReadFiler : public TFiler {
+   public:
+    TReadFiler(TFormReader& Reader, const std::string& Name, const std::string& Path,
+               const TValue& Value)
+        : reader_(Reader), name_(Name), path_(Path), value_(Value) {}
+    bool Found() const { return found_; }
+
+    void DefineBinaryProperty(const std::string& Name,
+                              const std::function<void(TStream&)>& ReadData,
+                              const std::function<void(TStream&)>& /*WriteData*/,
+                              bool /*HasData*/) override {
+      if (found_ || !SameText(Name, name_)) return;
+      found_ = true;
+      if (value_.Type != vaBinary) reader_.WrongType(path_, "binary data", value_);
+      TReadOnlyMemoryStream stream(value_.Bytes);
+      if (ReadData) ReadData(stream);
+    }
+    void DefineIntegerProperty(const std::string& Name,
+                               const std::function<void(int32_t)>& ReadData,
+                               const std::function<int32_t()>& /*WriteData*/,
+                               bool /*HasData*/) override {
+      if (found_ || !SameText(Name, name_)) return;
+      found_ = true;
+      if (!IsInteger(value_.Type)) reader_.WrongType(path_, "an integer", value_);
+      if (ReadData) ReadData(static_cast<int32_t>(value_.Int));
+    }
+
+   private:
+    TFormReader& reader_;
+    const std::string& name_;
+    const std::string& path_;
+    const TValue& value_;
+    bool found_ = false;
+  };
+
+  void ApplyDefined(TPersistent& Object, const std::string& Name, const std::string& Path,
+                    const TValue& V, size_t NameOffset) {
+    TReadFiler filer(*this, Name, Path, V);
+    Object.DefineProperties(filer);
+    if (!filer.Found()) {
+      Fail(NameOffset, "Property " + Path + " does not exist in " + Object.ClassName());
+    }
+  }
+
+  // --- end of reading ----------------------------------------------------------------------
+  void NotifyLoaded() {
+    for (size_t i = 0; i < loaded_.size(); ++i) {
+      try {
+        loaded_[i]->SetLoading(false);
+        loaded_[i]->Loaded();
+      } catch (...) {
+        for (size_t j = i + 1; j < loaded_.size(); ++j) loaded_[j]->SetLoading(false);
+        throw;
+      }
+    }
+  }
+
+  // After an error: the components this read created go again, last first; the root is no
+  // longer loading.
+  void Discard() {
+    current_ = nullptr;
+    for (auto it = created_.rbegin(); it != created_.rend(); ++it) (*it)->Free();
+    created_.clear();
+    loaded_.clear();
+    root_.SetLoading(false);
+  }
+
+  std::span<const uint8_t> data_;
+  size_t pos_ = 0;
+  TComponent& root_;
+  TComponent* current_ = nullptr;
+  std::vector<TComponent*> loaded_;   // root first, then in creation order
+  std::vector<TComponent*> created_;  // by this read, in creation order
+};
+
+}  // namespace
+
+void ReadComponentRes(TStream& Stream, TComponent& Root) {
+  int64_t start = Stream.Position();
+  int64_t size = Stream.Size();
+  std::vector<uint8_t> bytes(static_cast<size_t>(size > start ? size - start : 0));
+  Stream.ReadBuffer(bytes.data(), bytes.size());
+  size_t used = TFormReader(bytes, Root).Read();
+  Stream.SetPosition(start + static_cast<int64_t>(used));
+}
