@@ -36,23 +36,14 @@ std::string Environment::Expand(std::string_view text) const {
   std::string out;
   while (!text.empty()) {
     size_t open = text.find('%');
-    if (open == std::string_view::npos) break;
-    size_t close = text.find('%', open + 1);
+    size_t close = open == std::string_view::npos ? open : text.find('%', open + 1);
     if (close == std::string_view::npos) break;
     out.append(text.substr(0, open));
-    auto value = Get(text.substr(open + 1, close - open - 1));
-    if (close > open + 1 && value) {
-      out += *value;
-      text = text.substr(close + 1);
-    } else {
-      // Not a known variable: keep the first % and look for a reference from the second one on.
-      out += '%';
-      text = text.substr(open + 1);
-      if (close == open + 1) {
-        out += '%';
-        text = text.substr(1);
-      }
-    }
+    std::string_view reference = text.substr(open, close - open + 1);
+    auto value = close > open + 1 ? Get(reference.substr(1, reference.size() - 2)) : std::nullopt;
+    // An unknown (or empty) reference stays as written, both percent signs included.
+    out += value ? *value : std::string(reference);
+    text = text.substr(close + 1);
   }
   out.append(text);
   return out;

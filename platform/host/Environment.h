@@ -19,8 +19,9 @@ class Environment {
   std::optional<std::string> Get(std::string_view name) const;
   // nullopt removes the variable.
   void Set(std::string_view name, std::optional<std::string_view> value);
-  // Replaces every %NAME% of a set variable by its value; other text, unknown references and a
-  // lone % stay as they are.
+  // Replaces every %NAME% of a set variable by its value. An unknown reference stays as written
+  // and scanning goes on behind its closing %, so "%unset%%set%" keeps the first and expands the
+  // second; a % without a partner stays as it is.
   std::string Expand(std::string_view text) const;
 
   std::string windowsDir;

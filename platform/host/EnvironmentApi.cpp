@@ -78,9 +78,9 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD bufferChars)
     return 0;
   }
   if (name.size() + 1 > bufferChars) {
-    // Truncated to the buffer, still terminated; the result is the buffer's size.
-    std::memcpy(buffer, name.data(), bufferChars - 1);
-    buffer[bufferChars - 1] = '\0';
+    // Truncated to the buffer without a terminating zero, as Wine does; the result is the
+    // buffer's size.
+    std::memcpy(buffer, name.data(), bufferChars);
     SetLastError(ERROR_INSUFFICIENT_BUFFER);
     return bufferChars;
   }

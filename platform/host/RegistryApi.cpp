@@ -154,7 +154,9 @@ LONG WINAPI RegQueryInfoKeyA(HKEY key, LPSTR keyClass, LPDWORD classChars, LPDWO
   for (const auto& sub : k.subKeys) longestKey = std::max<DWORD>(longestKey, sub->name.size());
   for (const auto& v : k.values) {
     longestName = std::max<DWORD>(longestName, v.name.size());
-    largestData = std::max<DWORD>(largestData, v.data.size());
+    // Windows keeps strings in two-byte characters and reports the size of that form.
+    bool text = v.type == REG_SZ || v.type == REG_EXPAND_SZ || v.type == REG_MULTI_SZ;
+    largestData = std::max<DWORD>(largestData, v.data.size() * (text ? 2 : 1));
   }
   ClearClass(keyClass, classChars);
   if (subKeys) *subKeys = static_cast<DWORD>(k.subKeys.size());

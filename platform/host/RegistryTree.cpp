@@ -135,12 +135,9 @@ LONG RegistryTree::Create(HKEY parent, const char* subKey, REGSAM desired, HKEY*
     key = next;
   }
   bool creating = found < parts.size();
-  // A new key needs the right to create subkeys: on the parent handle when the new key sits
-  // directly below it, and on the deepest existing key in any case.
-  if (creating) {
-    if (found == 0 && !(start.granted & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
-    if (key->denied & KEY_CREATE_SUB_KEY) return ERROR_ACCESS_DENIED;
-  }
+  // A new key needs the right to create subkeys on the deepest existing key. The rights of the
+  // parent handle are not looked at: Wine does not look at them either.
+  if (creating && (key->denied & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
   REGSAM granted = MapRegistryAccess(desired);
   if (!creating && (granted & key->denied)) return ERROR_ACCESS_DENIED;
   for (; found < parts.size(); ++found) key = key->AddSubKey(parts[found]);

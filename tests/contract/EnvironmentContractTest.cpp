@@ -126,11 +126,13 @@ TEST_F(EnvironmentContract, ModuleFileNameAndCurrentDirectory) {
   ASSERT_GT(n, 3u);
   EXPECT_EQ(std::strlen(name), n);
   EXPECT_EQ(':', name[1]);
-  // Too small a buffer: truncated, terminated, the buffer's size returned.
-  char small[4];
-  EXPECT_EQ(4u, GetModuleFileNameA(nullptr, small, sizeof small));
+  // Too small a buffer: filled to the last byte without a terminating zero, the buffer's size
+  // returned. Callers must not read it as a string.
+  char small[5] = {0, 0, 0, 0, 'z'};
+  EXPECT_EQ(4u, GetModuleFileNameA(nullptr, small, 4));
   EXPECT_EQ(Code(ERROR_INSUFFICIENT_BUFFER), GetLastError());
-  EXPECT_EQ(std::string(name, 3), std::string(small));
+  EXPECT_EQ(std::string(name, 4), std::string(small, 4));
+  EXPECT_EQ('z', small[4]);
 
   char current[MAX_PATH];
   DWORD c = GetCurrentDirectoryA(MAX_PATH, current);

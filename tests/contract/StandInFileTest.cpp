@@ -122,6 +122,18 @@ TEST_F(StandInFiles, DriveRootListsNoDotEntriesAndCannotBeRemoved) {
   EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA("C:\\TEMP\\", &data));
 }
 
+TEST_F(StandInFiles, ReadOnlyFilesRefuseWriting) {
+  standin::WriteHostFile("C:\\TEMP\\ro.txt", "x");
+  ASSERT_TRUE(SetFileAttributesA("C:\\TEMP\\ro.txt", FILE_ATTRIBUTE_READONLY));
+  for (DWORD disposition : {OPEN_EXISTING, OPEN_ALWAYS, CREATE_ALWAYS, TRUNCATE_EXISTING}) {
+    EXPECT_EQ(INVALID_HANDLE_VALUE, CreateFileA("C:\\TEMP\\ro.txt", GENERIC_WRITE, 0, nullptr,
+                                                disposition, FILE_ATTRIBUTE_NORMAL, nullptr))
+        << disposition;
+    EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), GetLastError());
+  }
+  EXPECT_EQ(1u, std::filesystem::file_size(standin::HostPath("C:\\TEMP\\ro.txt")));
+}
+
 TEST_F(StandInFiles, OtherDrivesCanBeMapped) {
   fs::path folder = standin::HostPath("C:\\TEMP\\drive-d");
   fs::create_directories(folder);
