@@ -1,0 +1,301 @@
+#include "storage/acFileStorage.h"
+
+#include <algorithm>
+
+#include "storage/acSFPack.h"
+#include "toolkit/ClassRegistry.h"
+#include "toolkit/TFiler.h"
+#include "toolkit/ToolkitErrors.h"
+
+namespace {
+
+constexpr uint32_t kPackMagic = 0x31504653;  // "SFP1" read as a little-endian 32-bit value
+
+// The smallest record of each form: name length and one length field, plus the unpacked length
+// that every packed area starts with.
+constexpr uint64_t kMinPackedRecord = 12;
+constexpr uint64_t kMinRawRecord = 8;
+
+uint64_t Remaining(TStream& Stream) {
+  const int64_t left = Stream.Size() - Stream.Position();
+  return left > 0 ? static_cast<uint64_t>(left) : 0;
+}
+
+uint32_t Load32(const uint8_t* p) {
+  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
+}
+
+void Store32(uint8_t* p, uint32_t v) {
+  p[0] = static_cast<uint8_t>(v);
+  p[1] = static_cast<uint8_t>(v >> 8);
+  p[2] = static_cast<uint8_t>(v >> 16);
+  p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+// Reads a 32-bit field; a stream that ends first raises EReadError naming the field.
+uint32_t ReadField(TStream& Stream, const std::string& What) {
+  uint8_t bytes[4];
+  if (Stream.Read(bytes, 4) != 4) throw EReadError(What + " is cut short");
+  return Load32(bytes);
+}
+
+void WriteField(TStream& Stream, uint32_t Value) {
+  uint8_t bytes[4];
+  Store32(bytes, Value);
+  Stream.WriteBuffer(bytes, 4);
+}
+
+// The most a packed area can produce: each block stands for at most kPackBlockMax bytes, and
+// a block's body can produce no more than a long run (5 bytes for up to 65,536) per 5 bytes.
+// -1 when a block length runs past the area.
+int64_t AreaYieldMax(const std::vector<uint8_t>& Area) {
+  int64_t total = 0;
+  size_t pos = 0;
+  while (pos < Area.size()) {
+    if (Area.size() - pos < 2) return -1;
+    const size_t length = size_t{Area[pos]} | size_t{Area[pos + 1]} << 8;
+    pos += 2;
+    if (length > Area.size() - pos) return -1;
+    pos += length;
+    const int64_t body = length > 2 ? static_cast<int64_t>(length - 2) : 0;
+    total += std::min<int64_t>(kPackBlockMax, (body * 65536 + 4) / 5);
+  }
+  return total;
+}
+
+// Unpacks the area block by block, each into at most kPackBlockMax bytes, as the format has
+// them; returns false when a block is damaged or the blocks do not fill Dest exactly.
+bool UnpackArea(const std::vector<uint8_t>& Area, uint8_t* Dest, size_t Size, size_t& Written) {
+  Written = 0;
+  size_t pos = 0;
+  while (pos < Area.size()) {
+    const uint32_t length = uint32_t{Area[pos]} | uint32_t{Area[pos + 1]} << 8;
+    pos += 2;
+    const size_t room = std::min<size_t>(kPackBlockMax, Size - Written);
+    const UnpackResult part = UnpackBlock(Area.data() + pos, Dest + Written, length, room);
+    Written += part.written;
+    if (!part.ok) return false;
+    pos += length;
+  }
+  return Written == Size;
+}
+
+std::string Quoted(const std::string& Name) {
+  return "\"" + Name + "\"";
+}
+
+}  // namespace
+
+const TEnumInfo& TacToplevelDirInfo() {
+  static const TEnumInfo info(
+      "TacToplevelDir", {"tdCurrentDir", "tdWindowsDir", "tdTempDir", "tdSystemDir", "tdMediaDir",
+                         "tdCursorsDir", "tdHelpDir", "tdSamplesDir", "tdDesktop", "tdProgramFiles",
+                         "tdMyDocuments", "tdMyPictures", "tdAppData", "tdNone"});
+  return info;
+}
+
+const TEnumInfo& TacFileStorageOverwriteInfo() {
+  static const TEnumInfo info("TacFileStorageOverwrite",
+                              {"owIfSizeDifferent", "owNever", "owAlways"});
+  return info;
+}
+
+void TExtractTo::Publish(TPublisher<TExtractTo>& P) {
+  P.Boolean("CreatePath", &TExtractTo::CreatePath, &TExtractTo::SetCreatePath, true);
+  P.Enum("ToplevelDir", TacToplevelDirInfo(), &TExtractTo::ToplevelDir, &TExtractTo::SetToplevelDir,
+         tdCurrentDir);
+  P.String("Subdirectory", &TExtractTo::Subdirectory, &TExtractTo::SetSubdirectory);
+}
+
+TAutoExtract::TAutoExtract(TComponent* Owner)
+    : TacAddon(Owner), extractTo_(std::make_unique<TExtractTo>()) {
+  extractTo_->SetCreatePath(true);
+}
+
+void TAutoExtract::Publish(TPublisher<TAutoExtract>& P) {
+  P.Object("ExtractTo", &TAutoExtract::ExtractTo);
+  P.Enum("Overwrite", TacFileStorageOverwriteInfo(), &TAutoExtract::Overwrite,
+         &TAutoExtract::SetOverwrite, owIfSizeDifferent);
+  P.Boolean("RemoveOnTerminate", &TAutoExtract::RemoveOnTerminate,
+            &TAutoExtract::SetRemoveOnTerminate, false);
+}
+
+TStoredFile::TStoredFile(TacFileStorage* Owner) : TacAddon(Owner), storage_(Owner) {}
+
+void TStoredFile::SetContent(std::span<const uint8_t> Bytes) {
+  if (Bytes.size() > UINT32_MAX) throw EWriteError("File too large for the storage: " + fileName_);
+  data_.Clear();
+  data_.WriteBuffer(Bytes.data(), Bytes.size());
+  data_.SetPosition(0);
+  fileSize_ = static_cast<uint32_t>(Bytes.size());
+}
+
+void TStoredFile::ReadFromStream(TStream& Stream) {
+  const uint32_t nameLength = ReadField(Stream, "the name length");
+  if (nameLength > Remaining(Stream))
+    throw EReadError("the name length " + std::to_string(nameLength) + " runs past the end");
+  std::string name(nameLength, '\0');
+  Stream.ReadBuffer(name.data(), nameLength);
+  fileName_ = std::move(name);
+
+  const std::string what = "file " + Quoted(fileName_);
+  const uint32_t length = ReadField(Stream, "the length of " + what);
+  if (storage_ == nullptr || storage_->PackedFormat()) {
+    ReadPacked(Stream, length);
+  } else {
+    ReadRaw(Stream, length);
+  }
+}
+
+void TStoredFile::ReadPacked(TStream& Stream, uint32_t PackedLength) {
+  const std::string what = "file " + Quoted(fileName_);
+  if (PackedLength < 4)
+    throw EReadError(what + ": packed length " + std::to_string(PackedLength) + " is below 4");
+  const uint64_t left = Remaining(Stream);
+  if (PackedLength > left)
+    throw EReadError(what + ": packed length " + std::to_string(PackedLength) +
+                     " runs past the end (" + std::to_string(left) + " bytes left)");
+  const uint32_t unpacked = ReadField(Stream, "the unpacked length of " + what);
+  std::vector<uint8_t> area(PackedLength - 4);
+  Stream.ReadBuffer(area.data(), area.size());
+
+  // The packed bytes bound the size before anything is allocated for it.
+  const int64_t yieldMax = AreaYieldMax(area);
+  if (yieldMax < 0) throw EReadError(what + ": a block runs past the packed area");
+  if (int64_t{unpacked} > yieldMax)
+    throw EReadError(what + ": unpacked length " + std::to_string(unpacked) +
+                     " exceeds what the packed data can hold (" + std::to_string(yieldMax) + ")");
+
+  data_.Clear();
+  data_.SetSize(unpacked);
+  fileSize_ = unpacked;
+  size_t written = 0;
+  uint8_t none = 0;  // an empty stream may have no memory at all
+  if (!UnpackArea(area, unpacked != 0 ? data_.Memory() : &none, unpacked, written))
+    throw EReadError(what + ": packed data damaged or not of the stated size (" +
+                     std::to_string(written) + " of " + std::to_string(unpacked) +
+                     " bytes unpacked)");
+}
+
+void TStoredFile::ReadRaw(TStream& Stream, uint32_t Size) {
+  const uint64_t left = Remaining(Stream);
+  if (Size > left)
+    throw EReadError("file " + Quoted(fileName_) + ": size " + std::to_string(Size) +
+                     " runs past the end (" + std::to_string(left) + " bytes left)");
+  data_.Clear();
+  data_.SetSize(Size);
+  fileSize_ = Size;
+  Stream.ReadBuffer(data_.Memory(), Size);
+}
+
+void TStoredFile::WriteToStream(TStream& Stream) const {
+  if (fileName_.size() > UINT32_MAX) throw EWriteError("File name too long: " + fileName_);
+  WriteField(Stream, static_cast<uint32_t>(fileName_.size()));
+  Stream.WriteBuffer(fileName_.data(), fileName_.size());
+  // PackedSizeMax rather than the historical bound, which falls short for several blocks.
+  std::vector<uint8_t> packed(PackedSizeMax(fileSize_));
+  const size_t length = PackData(data_.Memory(), packed.data(), fileSize_, packed.size());
+  if (length == 0 || length > UINT32_MAX)
+    throw EWriteError("file " + Quoted(fileName_) + " could not be packed");
+  WriteField(Stream, static_cast<uint32_t>(length));
+  Stream.WriteBuffer(packed.data(), length);
+}
+
+TacFileStorage::TacFileStorage(TComponent* Owner)
+    : TacComponent(Owner),
+      autoExtract_(std::make_unique<TAutoExtract>(this)),
+      files_(std::make_unique<TacObjectList>(true, 0)) {}
+
+TacFileStorage::~TacFileStorage() {
+  extractedFiles_.clear();
+  files_.reset();
+  autoExtract_.reset();
+}
+
+int32_t TacFileStorage::RecordsInUse() const {
+  return static_cast<int32_t>(std::min<int64_t>(count_, files_->Count()));
+}
+
+uint32_t TacFileStorage::DataSize() const {
+  uint32_t sum = 0;
+  for (int32_t i = 0; i < RecordsInUse(); ++i) sum += StoredFiles(i).FileSize();
+  return sum;
+}
+
+TStoredFile& TacFileStorage::StoredFiles(int32_t Index) const {
+  return static_cast<TStoredFile&>(*files_->Items(Index));
+}
+
+TStoredFile& TacFileStorage::AddFile(const std::string& FileName, std::span<const uint8_t> Bytes) {
+  auto record = std::make_unique<TStoredFile>(this);
+  record->SetFileName(FileName);
+  record->SetContent(Bytes);
+  TStoredFile& added = *record;
+  files_->Add(record.release());
+  count_ = static_cast<uint32_t>(files_->Count());
+  return added;
+}
+
+void TacFileStorage::ReadStoredData(TStream& Stream) {
+  const uint32_t oldCount = count_;
+  const bool oldFormat = packedFormat_;
+  const int32_t oldFiles = files_->Count();
+  try {
+    count_ = ReadField(Stream, "Stored data: the record count");
+    packedFormat_ = count_ == kPackMagic;
+    if (packedFormat_) {
+      count_ = ReadField(Stream, "Stored data: the record count");
+    } else {
+      ReadField(Stream, "Stored data: the header");
+    }
+    const uint64_t minRecord = packedFormat_ ? kMinPackedRecord : kMinRawRecord;
+    const uint64_t left = Remaining(Stream);
+    if (count_ > left / minRecord)
+      throw EReadError("Stored data: " + std::to_string(count_) + " records claimed, but only " +
+                       std::to_string(left) + " bytes follow");
+    for (uint32_t i = 0; i < count_; ++i) {
+      auto record = std::make_unique<TStoredFile>(this);
+      try {
+        record->ReadFromStream(Stream);
+      } catch (const EStreamError& e) {
+        throw EReadError("Stored data: record " + std::to_string(i + 1) + " of " +
+                         std::to_string(count_) + ": " + e.Message());
+      }
+      files_->Add(record.release());
+    }
+  } catch (...) {
+    while (files_->Count() > oldFiles) files_->Delete(files_->Count() - 1);
+    count_ = oldCount;
+    packedFormat_ = oldFormat;
+    throw;
+  }
+}
+
+void TacFileStorage::WriteStoredData(TStream& Stream) const {
+  WriteField(Stream, kPackMagic);
+  const int32_t records = RecordsInUse();
+  WriteField(Stream, static_cast<uint32_t>(records));
+  for (int32_t i = 0; i < records; ++i) StoredFiles(i).WriteToStream(Stream);
+}
+
+void TacFileStorage::DefineProperties(TFiler& Filer) {
+  TacComponent::DefineProperties(Filer);
+  Filer.DefineBinaryProperty(
+      "StoredData", [this](TStream& S) { ReadStoredData(S); },
+      [this](TStream& S) { WriteStoredData(S); }, count_ != 0);
+}
+
+void TacFileStorage::Publish(TPublisher<TacFileStorage>& P) {
+  P.Object("AutoExtract", &TacFileStorage::AutoExtract);
+  P.Integer("Count", &TacFileStorage::Count, &TacComponent::IgnoreValue).NotStored();
+  P.Integer("DataSize", &TacFileStorage::DataSize, &TacComponent::IgnoreValue).NotStored();
+  P.Event("OnExtract", &TacFileStorage::OnExtract, &TacFileStorage::SetOnExtract);
+  P.Event("OnExtracted", &TacFileStorage::OnExtracted, &TacFileStorage::SetOnExtracted);
+}
+
+void RegisterFileStorageClasses() {
+  RegisterClass<TacFileStorage>();
+  RegisterClass<TStoredFile>();
+  RegisterClass<TAutoExtract>();
+  RegisterClass<TExtractTo>();
+}

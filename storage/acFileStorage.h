@@ -1,0 +1,177 @@
+// The file storage: a non-visual component that carries files inside the form data of the
+// window that owns it, as one "SFP1" pack in the declared binary property StoredData.
+//
+// Pack ("SFP1" form; integers 32-bit little-endian, unsigned):
+//   "SFP1", record count, then per record: name length k, k name characters, packed length p,
+//   and p bytes of packed data (4-byte unpacked length, then the codec's blocks).
+// Old form (first 4 bytes not "SFP1"): record count, a skipped 4-byte field, then per record:
+//   name length k, k name characters, size n, n raw bytes. Writing always gives the "SFP1" form.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "foundation/acClasses.h"
+#include "toolkit/TEnumInfo.h"
+#include "toolkit/TEvent.h"
+#include "toolkit/TMemoryStream.h"
+
+enum TacToplevelDir : uint8_t {
+  tdCurrentDir,
+  tdWindowsDir,
+  tdTempDir,
+  tdSystemDir,
+  tdMediaDir,
+  tdCursorsDir,
+  tdHelpDir,
+  tdSamplesDir,
+  tdDesktop,
+  tdProgramFiles,
+  tdMyDocuments,
+  tdMyPictures,
+  tdAppData,
+  tdNone,
+};
+const TEnumInfo& TacToplevelDirInfo();
+
+enum TacFileStorageOverwrite : uint8_t { owIfSizeDifferent, owNever, owAlways };
+const TEnumInfo& TacFileStorageOverwriteInfo();
+
+// Sender is the storage's owner; FileName the full target path. A handler clears
+// AllowExtracting to skip the file.
+using TOnExtractEvent = TEvent<TObject* /*Sender*/, const std::string& /*FileName*/,
+                               int32_t /*FileSize*/, bool& /*AllowExtracting*/>;
+using TOnExtractedEvent = TEvent<TObject* /*Sender*/, const std::string& /*FileName*/,
+                                 int32_t /*FileSize*/, bool /*Successfully*/>;
+
+// The target directory of the extraction.
+class TExtractTo : public TPersistent {
+  TOOLKIT_CLASS(TExtractTo, TPersistent)
+
+ public:
+  bool CreatePath() const { return createPath_; }
+  void SetCreatePath(bool Value) { createPath_ = Value; }
+  TacToplevelDir ToplevelDir() const { return toplevelDir_; }
+  void SetToplevelDir(TacToplevelDir Value) { toplevelDir_ = Value; }
+  const std::string& Subdirectory() const { return subdirectory_; }
+  void SetSubdirectory(const std::string& Value) { subdirectory_ = Value; }
+
+  static void Publish(TPublisher<TExtractTo>& P);
+
+ private:
+  bool createPath_ = true;
+  TacToplevelDir toplevelDir_ = tdCurrentDir;
+  std::string subdirectory_;
+};
+
+// The extraction settings of a storage (Enabled comes from TacAddon).
+class TAutoExtract : public TacAddon {
+  TOOLKIT_CLASS(TAutoExtract, TacAddon)
+
+ public:
+  // Creates ExtractTo with CreatePath set.
+  explicit TAutoExtract(TComponent* Owner);
+
+  TExtractTo* ExtractTo() const { return extractTo_.get(); }
+  TacFileStorageOverwrite Overwrite() const { return overwrite_; }
+  void SetOverwrite(TacFileStorageOverwrite Value) { overwrite_ = Value; }
+  bool RemoveOnTerminate() const { return removeOnTerminate_; }
+  void SetRemoveOnTerminate(bool Value) { removeOnTerminate_ = Value; }
+
+  static void Publish(TPublisher<TAutoExtract>& P);
+
+ private:
+  std::unique_ptr<TExtractTo> extractTo_;
+  TacFileStorageOverwrite overwrite_ = owIfSizeDifferent;
+  bool removeOnTerminate_ = false;
+};
+
+class TacFileStorage;
+
+// One stored file: its bare name and its unpacked bytes (Data's size always equals FileSize).
+class TStoredFile : public TacAddon {
+  TOOLKIT_CLASS(TStoredFile, TacAddon)
+
+ public:
+  // Owner may be null; a record without an owner reads its data as packed.
+  explicit TStoredFile(TacFileStorage* Owner);
+
+  TacFileStorage* Storage() const { return storage_; }
+  const std::string& FileName() const { return fileName_; }
+  void SetFileName(const std::string& Value) { fileName_ = Value; }
+  uint32_t FileSize() const { return fileSize_; }
+  const TMemoryStream& Data() const { return data_; }
+  // Replaces the content: Data and FileSize together.
+  void SetContent(std::span<const uint8_t> Bytes);
+
+  // Reads one record at Stream's position, packed or raw as the owner's last pack was. A record
+  // that is cut short, claims more than the stream holds or does not unpack to exactly FileSize
+  // bytes raises EReadError naming the file and the fault; nothing is allocated beyond what
+  // the stream's bytes can justify.
+  void ReadFromStream(TStream& Stream);
+  // Writes one record in the packed form.
+  void WriteToStream(TStream& Stream) const;
+
+ private:
+  void ReadPacked(TStream& Stream, uint32_t PackedLength);
+  void ReadRaw(TStream& Stream, uint32_t Size);
+
+  TacFileStorage* storage_;
+  std::string fileName_;
+  uint32_t fileSize_ = 0;
+  TMemoryStream data_;
+};
+
+class TacFileStorage : public TacComponent {
+  TOOLKIT_CLASS(TacFileStorage, TacComponent)
+
+ public:
+  explicit TacFileStorage(TComponent* Owner);
+  ~TacFileStorage() override;
+
+  TAutoExtract* AutoExtract() const { return autoExtract_.get(); }
+  TacObjectList& Files() const { return *files_; }
+  const std::vector<std::string>& ExtractedFiles() const { return extractedFiles_; }
+  const TOnExtractEvent& OnExtract() const { return onExtract_; }
+  void SetOnExtract(TOnExtractEvent Value) { onExtract_ = std::move(Value); }
+  const TOnExtractedEvent& OnExtracted() const { return onExtracted_; }
+  void SetOnExtracted(TOnExtractedEvent Value) { onExtracted_ = std::move(Value); }
+  bool PackedFormat() const { return packedFormat_; }
+  uint32_t Count() const { return count_; }
+  // Sum of FileSize over the first Count records, wrapping at 2^32.
+  uint32_t DataSize() const;
+  // The record at Index of Files (EListError outside the list).
+  TStoredFile& StoredFiles(int32_t Index) const;
+
+  // Appends a record with this name and content, so a program or tool can fill the storage.
+  TStoredFile& AddFile(const std::string& FileName, std::span<const uint8_t> Bytes);
+
+  // Reads a pack in either form and appends its records to Files. A damaged pack raises
+  // EReadError naming the record and the fault, and leaves the storage as it was.
+  void ReadStoredData(TStream& Stream);
+  // Writes the "SFP1" form of the first Count records.
+  void WriteStoredData(TStream& Stream) const;
+
+  // Declares StoredData, present exactly when Count is not 0.
+  void DefineProperties(TFiler& Filer) override;
+
+  static void Publish(TPublisher<TacFileStorage>& P);
+
+ private:
+  // How many records WriteStoredData and DataSize cover: Count, but never more than Files has.
+  int32_t RecordsInUse() const;
+
+  std::unique_ptr<TAutoExtract> autoExtract_;
+  std::unique_ptr<TacObjectList> files_;
+  std::vector<std::string> extractedFiles_;
+  TOnExtractEvent onExtract_;
+  TOnExtractedEvent onExtracted_;
+  bool packedFormat_ = false;
+  uint32_t count_ = 0;
+};
+
+// Registers the storage's classes with the class registry (the unit's start-up routine).
+void RegisterFileStorageClasses();
