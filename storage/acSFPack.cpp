@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -46,6 +47,28 @@ __m128i Load128(const uint8_t* p) {
 
 void Store128(uint8_t* p, __m128i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Copies n bytes between distinct buffers. Long copies use 16-byte moves with aligned stores: the
+// C library's copy may use a string-move instruction that some processors run many times slower
+// when source and destination are misaligned against each other, as block bodies always are.
+void CopyBytes(uint8_t* d, const uint8_t* s, size_t n) {
+  if (n < 64) {
+    if (n != 0) std::memcpy(d, s, n);
+    return;
+  }
+  Store128(d, Load128(s));
+  size_t i = 16 - (reinterpret_cast<uintptr_t>(d) & 15);
+  for (; n - i >= 64; i += 64) {
+    const __m128i a0 = Load128(s + i), a1 = Load128(s + i + 16);
+    const __m128i a2 = Load128(s + i + 32), a3 = Load128(s + i + 48);
+    _mm_store_si128(reinterpret_cast<__m128i*>(d + i), a0);
+    _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 16), a1);
+    _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 32), a2);
+    _mm_store_si128(reinterpret_cast<__m128i*>(d + i + 48), a3);
+  }
+  for (; n - i >= 16; i += 16) _mm_store_si128(reinterpret_cast<__m128i*>(d + i), Load128(s + i));
+  if (i != n) Store128(d + n - 16, Load128(s + n - 16));
 }
 
 // ---- occurrence marking -------------------------------------------------------------------------
@@ -102,20 +125,15 @@ int FindMarker(const uint8_t* s, uint32_t k) {
 // Bit j set: s[j] == s[j + 1], for j in 0..63. Reads s[0..64]. Also stores the 64 bytes at `out`.
 uint64_t NeighbourMask(const uint8_t* s, uint8_t* out) {
   const __m128i a0 = Load128(s), a1 = Load128(s + 16), a2 = Load128(s + 32), a3 = Load128(s + 48);
-  const __m128i e0 = _mm_cmpeq_epi8(a0, Load128(s + 1));
-  const __m128i e1 = _mm_cmpeq_epi8(a1, Load128(s + 17));
-  const __m128i e2 = _mm_cmpeq_epi8(a2, Load128(s + 33));
-  const __m128i e3 = _mm_cmpeq_epi8(a3, Load128(s + 49));
+  const uint64_t m0 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a0, Load128(s + 1))));
+  const uint64_t m1 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a1, Load128(s + 17))));
+  const uint64_t m2 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a2, Load128(s + 33))));
+  const uint64_t m3 = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(a3, Load128(s + 49))));
   Store128(out, a0);
   Store128(out + 16, a1);
   Store128(out + 32, a2);
   Store128(out + 48, a3);
-  const __m128i any = _mm_or_si128(_mm_or_si128(e0, e1), _mm_or_si128(e2, e3));
-  if (_mm_movemask_epi8(any) == 0) return 0;
-  return static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e0))) |
-         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e1))) << 16 |
-         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e2))) << 32 |
-         static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(e3))) << 48;
+  return m0 | m1 << 16 | m2 << 32 | m3 << 48;
 }
 
 // Bit j set: a run of at least `runMin` bytes starts at j (bits j .. j + runMin - 2 of the
@@ -162,16 +180,24 @@ uint8_t* PutCount(uint8_t* out, uint32_t run) {
 // but advance it only over the literals; the callers guarantee room for those blind stores.
 uint32_t NextRun(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin, uint8_t*& out) {
   while (k - i >= kWindow + 1) {
-    const uint64_t starts = RunStarts(NeighbourMask(s + i, out), runMin);
+    const uint64_t m = NeighbourMask(s + i, out);
+    const uint64_t starts = RunStarts(m, runMin);
     if (starts != 0) {
       const uint32_t j = static_cast<uint32_t>(std::countr_zero(starts));
       out += j;
       return i + j;
     }
-    // Positions whose test reached past the window are looked at again in the next one.
-    const uint32_t sure = kWindow - (runMin - 2);
-    out += sure;
-    i += sure;
+    // The last runMin - 2 positions need mask bits beyond the window; one of them can still start
+    // a run only if every bit from it to the window's end is set. Those are looked at again. The
+    // common case advances by a constant, so that the next loads need not wait for this mask.
+    if ((m >> (kWindow - (runMin - 2))) != 0) [[unlikely]] {
+      const uint32_t sure = kWindow - std::min<uint32_t>(std::countl_one(m), runMin - 2);
+      out += sure;
+      i += sure;
+      continue;
+    }
+    out += kWindow;
+    i += kWindow;
   }
   for (; i < k; ++i) {
     if (RunStartsAt(s, i, k, runMin)) return i;
@@ -253,7 +279,7 @@ class Sink {
 
   bool Copy(const uint8_t* from, size_t n) {
     const size_t fit = std::min(n, Room());
-    if (fit != 0) std::memcpy(next_, from, fit);
+    CopyBytes(next_, from, fit);
     next_ += fit;
     return fit == n;
   }
@@ -286,10 +312,24 @@ const uint8_t* ReadCount(const uint8_t* p, const uint8_t* end, uint32_t& count) 
   return p + 3;
 }
 
-// Copies literals from p up to the next marker (or the end); returns where the copy stopped.
+// Copies literals from p up to the next marker (or the end); returns where the copy stopped, or
+// nullptr when the destination filled up first. While both sides have room, 64 bytes are stored
+// per step and the output advances only over the literals among them.
 const uint8_t* CopyLiterals(const uint8_t* p, const uint8_t* end, uint8_t marker, Sink& sink) {
   const __m128i vm = _mm_set1_epi8(static_cast<char>(marker));
   uint8_t*& out = sink.Next();
+  while (end - p >= 64 && sink.Room() >= 64) {
+    const __m128i a0 = Load128(p), a1 = Load128(p + 16), a2 = Load128(p + 32), a3 = Load128(p + 48);
+    Store128(out, a0);
+    Store128(out + 16, a1);
+    Store128(out + 32, a2);
+    Store128(out + 48, a3);
+    const __m128i any = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(a0, vm), _mm_cmpeq_epi8(a1, vm)),
+                                     _mm_or_si128(_mm_cmpeq_epi8(a2, vm), _mm_cmpeq_epi8(a3, vm)));
+    if (_mm_movemask_epi8(any) != 0) break;
+    p += 64;
+    out += 64;
+  }
   while (end - p >= 16 && sink.Room() >= 16) {
     const __m128i v = Load128(p);
     Store128(out, v);

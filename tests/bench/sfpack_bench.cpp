@@ -225,11 +225,13 @@ void BM_Unpack(benchmark::State& state, const Case* c, size_t size) {
 // Keeps, per benchmark name without the repetition suffix, the best seconds per iteration.
 class BestOfReporter : public benchmark::ConsoleReporter {
  public:
+  BestOfReporter() : ConsoleReporter(OO_Tabular) {}
+
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
       const double seconds = run.real_accumulated_time / static_cast<double>(run.iterations);
-      const std::string name = run.run_name.str();
+      const std::string name = run.run_name.function_name;
       auto it = best_.find(name);
       if (it == best_.end() || seconds < it->second) best_[name] = seconds;
     }
@@ -260,10 +262,16 @@ void PrintRatios(const BestOfReporter& reporter) {
       const double m = reporter.Best("Memcpy" + suffix);
       const double p = reporter.Best("Pack" + suffix);
       const double u = reporter.Best("Unpack" + suffix);
-      if (m == 0 || p == 0 || u == 0) continue;
+      if (m == 0) continue;
       const double gb = static_cast<double>(size) / 1e9;
-      std::printf("%-26s %7.2f GB/s  %5.2fx (%5.2f)  %5.2fx (%5.2f)\n", suffix.c_str() + 1, gb / m,
-                  m / p, gb / p, m / u, gb / u);
+      std::printf("%-26s %7.2f GB/s", suffix.c_str() + 1, gb / m);
+      for (double t : {p, u}) {
+        if (t == 0)
+          std::printf("  %16s", "-");
+        else
+          std::printf("  %5.2fx (%5.2f)", m / t, gb / t);
+      }
+      std::printf("\n");
     }
   }
 }
