@@ -1,0 +1,35 @@
+// Arbitrary bytes as StoredData: the pack reader either appends sound records or raises a read
+// error, never reads or writes out of bounds. A pack that reads cleanly must also survive being
+// written and read again unchanged.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "storage/acFileStorage.h"
+#include "toolkit/TMemoryStream.h"
+#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/ToolkitErrors.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  TacFileStorage storage(nullptr);
+  try {
+    TReadOnlyMemoryStream in(data, size);
+    storage.ReadStoredData(in);
+  } catch (const EReadError&) {
+    if (storage.Files().Count() != 0 || storage.Count() != 0) std::abort();
+    return 0;
+  }
+  if (static_cast<uint32_t>(storage.Files().Count()) != storage.Count()) std::abort();
+  TMemoryStream out;
+  storage.WriteStoredData(out);
+  TacFileStorage again(nullptr);
+  TReadOnlyMemoryStream packed(out.Memory(), out.Bytes().size());
+  again.ReadStoredData(packed);
+  if (again.Count() != storage.Count()) std::abort();
+  for (int32_t i = 0; i < again.Files().Count(); ++i) {
+    if (again.StoredFiles(i).FileName() != storage.StoredFiles(i).FileName() ||
+        again.StoredFiles(i).Data().Bytes() != storage.StoredFiles(i).Data().Bytes())
+      std::abort();
+  }
+  return 0;
+}
