@@ -95,8 +95,8 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChar
     return 0;
   }
   if (value->empty()) {
+    // Zero characters, as for a missing variable, but the last error is left alone.
     if (buffer && bufferChars) buffer[0] = '\0';
-    SetLastError(NO_ERROR);
     return 0;
   }
   return CopyOut(*value, buffer, bufferChars);

@@ -30,17 +30,24 @@ struct Target {
   fs::path host;
   struct stat st {};
   bool exists = false;
+  bool trailingSeparator = false;  // the path ended in "\" or "/": it must name a folder
 
   bool IsDirectory() const { return exists && S_ISDIR(st.st_mode); }
   bool IsReadOnly() const { return exists && !S_ISDIR(st.st_mode) && !(st.st_mode & S_IWUSR); }
   FileId Id() const { return FileId{st.st_dev, st.st_ino}; }
 };
 
+bool EndsWithSeparator(const char* text) {
+  size_t n = text ? std::strlen(text) : 0;
+  return n > 0 && (text[n - 1] == '\\' || text[n - 1] == '/');
+}
+
 LONG Locate(const char* path, Target& target, bool allowWildcards = false) {
   if (LONG rc = standin::detail::ResolvePath(path, allowWildcards, target.full, target.host);
       rc != ERROR_SUCCESS)
     return rc;
   target.exists = ::stat(target.host.c_str(), &target.st) == 0;
+  target.trailingSeparator = EndsWithSeparator(path);
   return ERROR_SUCCESS;
 }
 
@@ -81,11 +88,6 @@ BOOL Fail(LONG code) {
 HANDLE FailHandle(LONG code) {
   SetLastError(static_cast<DWORD>(code));
   return INVALID_HANDLE_VALUE;
-}
-
-bool Ends(const char* text, char a, char b) {
-  size_t n = std::strlen(text);
-  return n > 0 && (text[n - 1] == a || text[n - 1] == b);
 }
 
 FILETIME ToFileTime(const struct timespec& t) {
@@ -185,6 +187,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
     return FailHandle(ERROR_INVALID_PARAMETER);
   Target t;
   if (LONG rc = Locate(fileName, t); rc != ERROR_SUCCESS) return FailHandle(rc);
+  if (t.trailingSeparator && !t.IsDirectory()) return FailHandle(ERROR_INVALID_NAME);
   // Directories open only as directory handles, which this machine does not offer.
   if (t.full.IsRoot() || t.IsDirectory()) return FailHandle(ERROR_ACCESS_DENIED);
   if (!IsHostDirectory(t.full.Parent())) return FailHandle(ERROR_PATH_NOT_FOUND);
@@ -330,8 +333,7 @@ BOOL WINAPI MoveFileA(LPCSTR existingName, LPCSTR newName) {
 BOOL WINAPI CreateDirectoryA(LPCSTR pathName, LPSECURITY_ATTRIBUTES /*security*/) {
   Target t;
   if (LONG rc = Locate(pathName, t); rc != ERROR_SUCCESS) return Fail(rc);
-  if (t.full.IsRoot()) return Fail(ERROR_ACCESS_DENIED);
-  if (t.exists) return Fail(ERROR_ALREADY_EXISTS);
+  if (t.full.IsRoot() || t.exists) return Fail(ERROR_ALREADY_EXISTS);
   if (!IsHostDirectory(t.full.Parent())) return Fail(ERROR_PATH_NOT_FOUND);
   return ::mkdir(t.host.c_str(), 0777) == 0 ? TRUE : Fail(FromErrno(errno));
 }
@@ -351,6 +353,8 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
   Target t;
   if (LONG rc = Locate(fileName, t); rc != ERROR_SUCCESS) return Fail(rc), INVALID_FILE_ATTRIBUTES;
   if (!t.exists) return Fail(MissingError(t)), INVALID_FILE_ATTRIBUTES;
+  if (t.trailingSeparator && !t.IsDirectory())
+    return Fail(ERROR_PATH_NOT_FOUND), INVALID_FILE_ATTRIBUTES;
   return Attributes(t.st);
 }
 
@@ -371,11 +375,15 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
   Target t;
   if (LONG rc = Locate(fileName, t, true); rc != ERROR_SUCCESS) return FailHandle(rc);
   // A pattern needs a name part: "C:\" or "C:\dir\" finds nothing.
-  if (t.full.IsRoot() || Ends(fileName, '\\', '/')) return FailHandle(ERROR_FILE_NOT_FOUND);
+  if (t.full.IsRoot() || t.trailingSeparator) return FailHandle(ERROR_FILE_NOT_FOUND);
   WindowsPath folder = t.full.Parent();
   fs::path hostFolder;
-  if (TheMachine().drives.ToHost(folder, hostFolder) != ERROR_SUCCESS || !IsHostDirectory(folder))
+  struct stat folderStat {};
+  if (TheMachine().drives.ToHost(folder, hostFolder) != ERROR_SUCCESS ||
+      ::stat(hostFolder.c_str(), &folderStat) != 0)
     return FailHandle(ERROR_PATH_NOT_FOUND);
+  // A file used as a folder: Wine calls the name invalid.
+  if (!S_ISDIR(folderStat.st_mode)) return FailHandle(ERROR_INVALID_NAME);
   const std::string& pattern = t.full.parts.back();
 
   FindSearch search;

@@ -99,6 +99,10 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD /*reserved*/, DWORD
   }
   value->type = type;
   value->data.assign(data, data + dataSize);
+  // A string stored without its terminating zero gets one, as Windows and Wine add it. (They
+  // look at the byte behind the given size to decide; this never reads past the caller's data.)
+  bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+  if (text && !value->data.empty() && value->data.back() != 0) value->data.push_back(0);
   return ERROR_SUCCESS;
 }
 

@@ -116,6 +116,11 @@ LONG RegistryTree::Open(HKEY parent, const char* subKey, REGSAM desired, HKEY* r
   }
   REGSAM granted = MapRegistryAccess(desired);
   if (granted & key->denied) return ERROR_ACCESS_DENIED;
+  // An empty path below a predefined root gives back the root itself, not a new handle.
+  if (parts.empty() && Root(parent)) {
+    *result = parent;
+    return ERROR_SUCCESS;
+  }
   *result = NewHandle(key, granted);
   return ERROR_SUCCESS;
 }

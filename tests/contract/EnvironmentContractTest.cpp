@@ -65,6 +65,17 @@ TEST_F(EnvironmentContract, VariablesSetReadAndRemoved) {
   ASSERT_TRUE(SetEnvironmentVariableA("AC_CONTRACT_VAR", nullptr));
   EXPECT_EQ(0u, GetEnvironmentVariableA("AC_CONTRACT_VAR", buffer, sizeof buffer));
   EXPECT_EQ(Code(ERROR_ENVVAR_NOT_FOUND), GetLastError());
+  // Removing a variable that is not there is no error.
+  EXPECT_TRUE(SetEnvironmentVariableA("AC_CONTRACT_VAR", nullptr));
+
+  // An empty value is set but reads as 0 characters; unlike a missing one it sets no error (the
+  // last error is left as it was, so a caller clears it first to tell the two apart).
+  ASSERT_TRUE(SetEnvironmentVariableA("AC_CONTRACT_VAR", ""));
+  SetLastError(0);
+  buffer[0] = 'z';
+  EXPECT_EQ(0u, GetEnvironmentVariableA("AC_CONTRACT_VAR", buffer, sizeof buffer));
+  EXPECT_EQ(0u, GetLastError());
+  EXPECT_EQ('\0', buffer[0]);
 }
 
 TEST_F(EnvironmentContract, ExpandReplacesKnownVariablesOnly) {

@@ -321,5 +321,57 @@ TEST_F(FileContract, MoveRenamesAndRefusesToReplace) {
   EXPECT_EQ(Code(ERROR_FILE_NOT_FOUND), GetLastError());
 }
 
+TEST_F(FileContract, PathEdgesAsWindowsTakesThem) {
+  Write(In("f.txt"), "x");
+  std::string root = temp_.substr(0, 3);
+  EXPECT_FALSE(CreateDirectoryA(root.c_str(), nullptr));
+  EXPECT_EQ(Code(ERROR_ALREADY_EXISTS), GetLastError());
+
+  // A trailing backslash asks for a folder.
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("f.txt\\").c_str()));
+  EXPECT_EQ(Code(ERROR_PATH_NOT_FOUND), GetLastError());
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Open(In("f.txt\\"), GENERIC_READ, 0, OPEN_EXISTING));
+  EXPECT_EQ(Code(ERROR_INVALID_NAME), GetLastError());
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("f.txt\\x").c_str()));
+  EXPECT_EQ(Code(ERROR_PATH_NOT_FOUND), GetLastError());
+  EXPECT_EQ(INVALID_HANDLE_VALUE, Open(In("bad|name"), GENERIC_WRITE, 0, CREATE_ALWAYS));
+  EXPECT_EQ(Code(ERROR_INVALID_NAME), GetLastError());
+
+  WIN32_FIND_DATAA data;
+  EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA(In("f.txt\\*.*").c_str(), &data));
+  EXPECT_EQ(Code(ERROR_INVALID_NAME), GetLastError());
+  EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((dir_ + "\\").c_str(), &data));
+  EXPECT_EQ(Code(ERROR_FILE_NOT_FOUND), GetLastError());
+  // A name without wildcards finds that entry itself.
+  HANDLE find = FindFirstFileA(dir_.c_str(), &data);
+  ASSERT_NE(INVALID_HANDLE_VALUE, find);
+  EXPECT_STREQ(kScratchFolderName, data.cFileName);
+  EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  FindClose(find);
+}
+
+TEST_F(FileContract, SharingThatAllowsTheOperation) {
+  Write(In("f"), "abc");
+  // Deleting a file whose open handle shares deletion succeeds.
+  HANDLE reader = Open(In("f"), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+  ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+  EXPECT_TRUE(DeleteFileA(In("f").c_str()));
+  CloseHandle(reader);
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("f").c_str()));
+
+  // Rewriting a file that another handle reads while sharing reading and writing succeeds, as
+  // extraction's open does.
+  Write(In("g"), "abc");
+  reader = Open(In("g"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+  HANDLE writer = Open(In("g"), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, CREATE_ALWAYS);
+  ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+  EXPECT_EQ(Code(ERROR_ALREADY_EXISTS), GetLastError());
+  EXPECT_EQ(0u, GetFileSize(reader, nullptr));
+  CloseHandle(writer);
+  CloseHandle(reader);
+}
+
 }  // namespace
 }  // namespace contract

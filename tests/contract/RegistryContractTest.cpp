@@ -310,12 +310,36 @@ TEST_F(RegistryContract, DeletingValuesAndKeys) {
   EXPECT_EQ(ERROR_FILE_NOT_FOUND, Open("Parent", KEY_READ, &gone));
 }
 
-TEST_F(RegistryContract, LeadingBackslashIsRefused) {
+TEST_F(RegistryContract, PathEdgesAsWindowsTakesThem) {
   // The library strips leading backslashes itself because Windows does not accept them.
   HKEY key = nullptr;
-  LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software\\AcContractTest", 0, KEY_READ, &key);
-  EXPECT_EQ(ERROR_BAD_PATHNAME, rc);
-  if (rc == ERROR_SUCCESS) RegCloseKey(key);
+  EXPECT_EQ(ERROR_BAD_PATHNAME,
+            RegOpenKeyExA(HKEY_CURRENT_USER, "\\Software\\AcContractTest", 0, KEY_READ, &key));
+  EXPECT_EQ(ERROR_BAD_PATHNAME,
+            RegCreateKeyExA(HKEY_CURRENT_USER, "\\Software\\AcContractTest", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr));
+  // An empty or absent path below a predefined root gives that root back.
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, "", 0, KEY_READ, &key));
+  EXPECT_EQ(HKEY_CURRENT_USER, key);
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, nullptr, 0, KEY_READ, &key));
+  EXPECT_EQ(HKEY_CURRENT_USER, key);
+  // Deleting the empty path below a key deletes that key.
+  HKEY child = Create("Child");
+  EXPECT_EQ(ERROR_SUCCESS, RegDeleteKeyA(child, ""));
+  RegCloseKey(child);
+  EXPECT_EQ(ERROR_FILE_NOT_FOUND, Open("Child", KEY_READ, &key));
+}
+
+TEST_F(RegistryContract, StringWithoutTerminatingZeroGetsOne) {
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegSetValueExA(key_, "Bare", 0, REG_SZ, reinterpret_cast<const BYTE*>("abc"), 3));
+  char buffer[8];
+  std::memset(buffer, 'z', sizeof buffer);
+  DWORD type = 0, size = sizeof buffer;
+  ASSERT_EQ(ERROR_SUCCESS,
+            RegQueryValueExA(key_, "Bare", nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size));
+  EXPECT_EQ(4u, size);
+  EXPECT_STREQ("abc", buffer);
 }
 
 }  // namespace
