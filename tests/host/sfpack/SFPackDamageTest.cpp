@@ -38,10 +38,14 @@ Bytes AreaOf(const Bytes& packed) {
   return Bytes(packed.begin() + 4, packed.end());
 }
 
+// A block area of one block: its 2-byte length, then the bytes.
+Bytes WithLength(const Bytes& block) {
+  return Concat(
+      {{static_cast<uint8_t>(block.size()), static_cast<uint8_t>(block.size() >> 8)}, block});
+}
+
 Bytes Block(std::initializer_list<uint8_t> bytes) {
-  Bytes area{static_cast<uint8_t>(bytes.size()), static_cast<uint8_t>(bytes.size() >> 8)};
-  area.insert(area.end(), bytes);
-  return area;
+  return WithLength(Bytes(bytes));
 }
 
 bool Sound(const Bytes& area, size_t destSize = 1 << 20) {
@@ -67,7 +71,9 @@ TEST(SFPackDamage, EveryTruncationStopsCleanly) {
     for (size_t cut = 0; cut < area.size(); cut += step) {
       const Bytes shortArea(area.begin(), area.begin() + cut);
       ExpectLikeReference(shortArea, input.size(), "cut " + std::to_string(cut));
-      if (cut > 0) EXPECT_FALSE(Sound(shortArea)) << cut;
+      if (cut > 0) {
+        EXPECT_FALSE(Sound(shortArea)) << cut;
+      }
     }
   }
 }
@@ -100,8 +106,7 @@ TEST(SFPackDamage, RandomBlocksDecodeLikeTheReference) {
       block[0] = static_cast<uint8_t>(h);
       block[1] = static_cast<uint8_t>(h >> 8);
     }
-    Bytes area{static_cast<uint8_t>(block.size()), 0};
-    area.insert(area.end(), block.begin(), block.end());
+    const Bytes area = WithLength(block);
     ExpectLikeReference(area, 300, "random block " + std::to_string(n));
     ExpectLikeReference(area, 3, "random block, tiny dest " + std::to_string(n));
   }
@@ -148,8 +153,7 @@ Bytes TableBlock(std::initializer_list<uint8_t> table, int header = -1) {
   const Bytes body = Concat({AllValues(), {0x41, 5, 0x42, 0x43}});
   const size_t h = header >= 0 ? size_t(header) : 2 + body.size();
   Bytes block = Concat({{uint8_t(h), uint8_t(h >> 8)}, body, Bytes(table)});
-  Bytes area{uint8_t(block.size()), uint8_t(block.size() >> 8)};
-  return Concat({area, block});
+  return WithLength(block);
 }
 
 TEST(SFPackDamage, BadTableBlocksAreRejected) {
