@@ -85,7 +85,11 @@ bool AllSeen(const SeenTable seen) {
 bool MarkValues(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
   uint32_t i = from;
   while (to - i >= kMarkChunk) {
-    for (uint32_t j = 0; j < kMarkChunk; ++j) seen[s[i + j]] = 1;
+    for (uint32_t j = 0; j < kMarkChunk; j += 8) {
+      uint64_t w;
+      std::memcpy(&w, s + i + j, 8);
+      for (int b = 0; b < 64; b += 8) seen[(w >> b) & 0xFF] = 1;
+    }
     i += kMarkChunk;
     if (AllSeen(seen)) return true;
   }
