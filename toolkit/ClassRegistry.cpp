@@ -13,7 +13,7 @@ std::vector<const TClassInfo*>& Classes() {
 }
 }  // namespace
 
-void RegisterClass(const TClassInfo& Info) {
+void RegisterComponentClass(const TClassInfo& Info) {
   for (const TClassInfo*& c : Classes()) {
     if (SameText(c->Name(), Info.Name())) {
       c = &Info;

@@ -8,10 +8,18 @@
 
 // Registers a class under its name; registering the same class again does nothing, a different
 // class with the same name replaces the earlier one.
-void RegisterClass(const TClassInfo& Info);
+void RegisterComponentClass(const TClassInfo& Info);
+
+// The same under its customary name. Inline on purpose: <windows.h> turns RegisterClass into
+// RegisterClassA wherever it was included first, and an inline forwarder keeps every such
+// translation unit linking to the one RegisterComponentClass. (Include this header after
+// <windows.h>, never before it, in a unit that sees both.)
+inline void RegisterClass(const TClassInfo& Info) {
+  RegisterComponentClass(Info);
+}
 template <class T>
 void RegisterClass() {
-  RegisterClass(T::StaticClassInfo());
+  RegisterComponentClass(T::StaticClassInfo());
 }
 // The registered class of that name (letter case ignored), or null.
 const TClassInfo* GetClass(std::string_view Name);

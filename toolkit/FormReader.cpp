@@ -270,7 +270,7 @@ class TFormReader {
                        size_t Offset) {
     const TPropInfo* p = Object.ClassInfo().FindProperty(Segment);
     if (p && p->Kind == TPropKind::Object) {
-      TPersistent* sub = p->GetObject(Object);
+      TPersistent* sub = p->GetSubObject(Object);
       if (!sub) Fail(Offset, "Property " + Path + " cannot be set: " + Segment + " is empty");
       return sub;
     }

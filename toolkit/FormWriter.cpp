@@ -98,7 +98,7 @@ class TFormWriter {
   void WriteProperty(TPersistent& Object, const TPropInfo& Prop, const std::string& Name,
                      int Depth) {
     if (Prop.Kind == TPropKind::Object) {
-      WriteProperties(*Prop.GetObject(Object), Name + ".", Depth + 1);
+      WriteProperties(*Prop.GetSubObject(Object), Name + ".", Depth + 1);
       return;
     }
     WriteName(Name);

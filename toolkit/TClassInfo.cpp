@@ -16,7 +16,7 @@ bool TPropInfo::IsStored(TObject& Object) const {
     case TPropKind::String:
       return GetStr(Object) != StrDefault;
     case TPropKind::Object:
-      return GetObject(Object) != nullptr;
+      return GetSubObject(Object) != nullptr;
     case TPropKind::Event:
       return !GetMethodName(Object).empty();
   }

@@ -44,7 +44,7 @@ struct TPropInfo {
   std::function<void(TObject&, int64_t)> SetOrd;
   std::function<std::string(const TObject&)> GetStr;
   std::function<void(TObject&, const std::string&)> SetStr;
-  std::function<TPersistent*(TObject&)> GetObject;
+  std::function<TPersistent*(TObject&)> GetSubObject;
   std::function<std::string(const TObject&)> GetMethodName;
   // Binds the event to Method of Root; false when the method's parameters do not fit.
   std::function<bool(TObject&, TObject& Root, const TMethodInfo& Method)> BindMethod;

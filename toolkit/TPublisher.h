@@ -74,7 +74,7 @@ class TPublisher {
   template <class G>
   TPublisher& Object(const char* Name, G Get) {
     TPropInfo& p = Add(Name, TPropKind::Object, false);
-    p.GetObject = [Get](TObject& O) -> TPersistent* {
+    p.GetSubObject = [Get](TObject& O) -> TPersistent* {
       return std::invoke(Get, static_cast<const C&>(Self(O)));
     };
     return *this;
