@@ -35,6 +35,9 @@ inline constexpr char kFormSignature[4] = {'T', 'P', 'F', '0'};
 // gets Loaded() in creation order, root first, its csLoading cleared just before.
 // Errors raise EReadError naming the problem and its byte offset (counted from the stream
 // position where reading began); components created by this call are destroyed again then.
+// An exception raised by a Loaded() passes on unchanged; the components after it have their
+// csLoading cleared but get no Loaded(). Bytes after the root record are left in the stream.
+// Names (classes, properties, identifiers, methods) match without regard to letter case.
 void ReadComponentRes(TStream& Stream, TComponent& Root);
 
 // Writes Root and its children (TComponent::GetChildren) as form data: the stored properties
