@@ -1,0 +1,95 @@
+// A bitmap button: an owner-drawn BUTTON child window showing a glyph left of its caption, both
+// centred together 4 pixels apart. A kind other than bkCustom gives a standard glyph and
+// caption; bkOK also makes it the form's default button (Enter clicks it).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "toolkit/TControl.h"
+#include "toolkit/TEnumInfo.h"
+
+enum TBitBtnKind : uint8_t {
+  bkCustom,
+  bkOK,
+  bkCancel,
+  bkHelp,
+  bkYes,
+  bkNo,
+  bkClose,
+  bkAbort,
+  bkRetry,
+  bkIgnore,
+  bkAll
+};
+const TEnumInfo& TBitBtnKindInfo();
+
+// The caption a kind shows when the stored caption is empty ("OK" for bkOK).
+std::string KindCaption(TBitBtnKind Kind);
+// The bitmap resource of a kind's glyph ("BBOK"), empty when the kind has none.
+std::string KindGlyphResource(TBitBtnKind Kind);
+
+class TBitBtn : public TControl {
+  TOOLKIT_CLASS(TBitBtn, TControl)
+
+ public:
+  explicit TBitBtn(TComponent* Owner);
+  ~TBitBtn() override;
+
+  TBitBtnKind Kind() const { return kind_; }
+  // Takes the kind's glyph; bkOK makes the button the default, bkCancel the cancel button.
+  void SetKind(TBitBtnKind Value);
+  bool Default() const { return default_; }
+  void SetDefault(bool Value);
+  bool Cancel() const { return cancel_; }
+  void SetCancel(bool Value) { cancel_ = Value; }
+  int32_t TabOrder() const override { return tabOrder_; }
+  void SetTabOrder(int32_t Value) { tabOrder_ = Value; }
+  // Pixels between glyph and caption.
+  int32_t Spacing() const { return spacing_; }
+
+  // The text shown: the stored caption, or the kind's caption when that is empty.
+  std::string ShownCaption() const;
+  // The glyph bitmap (both states side by side), null when the kind has none.
+  HBITMAP Glyph() const { return glyph_; }
+  int32_t NumGlyphs() const { return numGlyphs_; }
+
+  bool Windowed() const override { return true; }
+  void CreateHandle() override;
+  void DestroyHandle() override;
+  HWND Handle() const override { return handle_; }
+  bool CanFocus() const override;
+  bool Focused() const;
+  void SetFocus();
+
+  // Space handling of the form's key rule: pushed down, then released (which clicks).
+  void PressDown();
+  bool ReleaseAndClick();
+  bool Pushed() const { return pushed_; }
+
+  // Paints the button (the form forwards WM_DRAWITEM).
+  void DrawItem(const DRAWITEMSTRUCT& Item);
+
+  static void Publish(TPublisher<TBitBtn>& P);
+
+ protected:
+  void FontChanged() override;
+  void CaptionChanged() override;
+  void BoundsChanged() override;
+  void EnabledChanged() override;
+
+ private:
+  void LoadGlyph();
+  void FreeGlyph();
+  void DrawGlyph(HDC Dc, int32_t X, int32_t Y, bool Enabled);
+
+  TBitBtnKind kind_ = bkCustom;
+  bool default_ = false;
+  bool cancel_ = false;
+  int32_t tabOrder_ = -1;
+  int32_t spacing_ = 4;
+  HBITMAP glyph_ = nullptr;
+  int32_t numGlyphs_ = 0;
+  HWND handle_ = nullptr;
+  bool pushed_ = false;
+};

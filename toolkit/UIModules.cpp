@@ -1,0 +1,65 @@
+#include "toolkit/UIModules.h"
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "toolkit/ClassRegistry.h"
+#include "toolkit/GraphicsNames.h"
+#include "toolkit/TApplication.h"
+#include "toolkit/TBitBtn.h"
+#include "toolkit/TForm.h"
+#include "toolkit/TImage.h"
+#include "toolkit/TJPEGImage.h"
+#include "toolkit/TLabel.h"
+#include "toolkit/TPicture.h"
+#include "toolkit/TScreen.h"
+
+namespace {
+
+bool comInitialized = false;
+
+void InitializeCom() {
+  // S_FALSE (already initialised on this thread) also needs its CoUninitialize.
+  comInitialized = SUCCEEDED(CoInitialize(nullptr));
+}
+
+}  // namespace
+
+void ToolkitStartUp() {
+  RegisterClass<TForm>();
+  RegisterClass<TImage>();
+  RegisterClass<TLabel>();
+  RegisterClass<TBitBtn>();
+  RegisterGraphicsNames();
+  TPicture::RegisterFileFormat("TJPEGImage", [] { return std::make_unique<TJPEGImage>(); });
+  if (!Screen) Screen = new TScreen(nullptr);
+  if (!Application) Application = new TApplication(nullptr);
+}
+
+void ToolkitShutDown() {
+  DoneApplication();
+  if (Application) {
+    Application->Free();
+    Application = nullptr;
+  }
+  if (Screen) {
+    Screen->Free();
+    Screen = nullptr;
+  }
+}
+
+void ComSupportStartUp() {
+  TApplication::SetInitProc(&InitializeCom);
+}
+
+void ComSupportShutDown() {
+  TApplication::SetInitProc(nullptr);
+  if (comInitialized) {
+    comInitialized = false;
+    CoUninitialize();
+  }
+}
+
+bool ComInitialized() {
+  return comInitialized;
+}
