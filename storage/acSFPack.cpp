@@ -288,7 +288,25 @@ class Sink {
     return fit == n;
   }
 
+  // Copy for a source that stays readable up to `readable`: short stretches move as one blind
+  // 16-byte store when both sides have the room.
+  bool CopyShort(const uint8_t* from, size_t n, const uint8_t* readable) {
+    if (n <= 16 && Room() >= 16 && readable - from >= 16) {
+      Store128(next_, Load128(from));
+      next_ += n;
+      return true;
+    }
+    return Copy(from, n);
+  }
+
   bool Fill(uint8_t value, size_t n) {
+    if (n <= 32 && Room() >= 32) {  // the short runs of code and text: two blind stores
+      const __m128i v = _mm_set1_epi8(static_cast<char>(value));
+      Store128(next_, v);
+      Store128(next_ + 16, v);
+      next_ += n;
+      return true;
+    }
     const size_t fit = std::min(n, Room());
     if (fit != 0) std::memset(next_, value, fit);
     next_ += fit;
@@ -378,7 +396,7 @@ UnpackResult UnpackTableBlock(const uint8_t* block, uint32_t length, uint32_t he
     // The run's value byte (e - 1) must lie at or behind the current position, its count inside
     // the body.
     if (e <= pos || e >= header) return Finish(sink, false);
-    if (!sink.Copy(block + pos, e - 1 - pos)) return Finish(sink, false);
+    if (!sink.CopyShort(block + pos, e - 1 - pos, block + length)) return Finish(sink, false);
     uint32_t count = 0;
     const uint8_t* next = ReadCount(block + e, bodyEnd, count);
     if (next == nullptr || !sink.Fill(block[e - 1], size_t{count} + 1)) return Finish(sink, false);
