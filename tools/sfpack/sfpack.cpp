@@ -1,0 +1,170 @@
+// sfpack: lists, extracts and creates the file storage's stored-data packs, and packs or unpacks
+// single files in the codec's packed-data form.
+//
+//   sfpack list FILE            records of a pack, or of the pack inside a program's form data
+//   sfpack extract FILE DIR     writes every record of the pack into DIR
+//   sfpack create OUT FILE...   an "SFP1" pack of the files, named by their base names
+//   sfpack pack IN OUT          IN in the packed-data form (4-byte length, then the blocks)
+//   sfpack unpack IN OUT        the reverse
+//
+// Errors go to stderr with a non-zero exit code.
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "storage/acFileStorage.h"
+#include "toolkit/TMemoryStream.h"
+#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/ToolkitErrors.h"
+#include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/PackListing.h"
+#include "tools/sfpack/PeResource.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+Bytes ReadFile(const std::string& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + Path);
+  Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw std::runtime_error("cannot read " + Path);
+  return data;
+}
+
+void WriteFile(const std::string& Path, std::span<const uint8_t> Data) {
+  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + Path);
+}
+
+// The pack itself, or the StoredData inside the TFORM1 form data of a program file.
+std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
+  if (!sfpack::IsPeFile(File)) return File;
+  auto form = sfpack::FindPeResource(File, sfpack::kRtRcData, "TFORM1");
+  if (!form) throw std::runtime_error(Path + ": no RCDATA resource TFORM1");
+  auto pack = sfpack::FindFormBinaryProperty(*form, "StoredData");
+  if (!pack) throw std::runtime_error(Path + ": the form data holds no StoredData");
+  return *pack;
+}
+
+int List(const std::string& Path) {
+  const Bytes file = ReadFile(Path);
+  const sfpack::PackListing listing = sfpack::ListPack(FindPack(file, Path));
+  std::printf("%s form, %zu record(s)\n", listing.packedForm ? "SFP1" : "old raw",
+              listing.records.size());
+  for (const sfpack::PackRecordInfo& r : listing.records) {
+    std::printf("%s  size %u  packed %u", r.name.c_str(), r.size, r.packedSize);
+    if (listing.packedForm)
+      std::printf("  blocks %u (marker %u, table %u)", r.markerBlocks + r.tableBlocks,
+                  r.markerBlocks, r.tableBlocks);
+    std::printf("\n");
+  }
+  return 0;
+}
+
+// A stored name must be a bare file name, so extraction stays inside the target directory.
+void CheckBareName(const std::string& Name) {
+  if (Name.empty() || Name == "." || Name == ".." ||
+      Name.find_first_of("/\\:") != std::string::npos || Name.find('\0') != std::string::npos)
+    throw std::runtime_error("refusing to extract a record named \"" + Name + "\"");
+}
+
+int Extract(const std::string& Path, const std::string& Dir) {
+  const Bytes file = ReadFile(Path);
+  const std::span<const uint8_t> pack = FindPack(file, Path);
+  TacFileStorage storage(nullptr);
+  TReadOnlyMemoryStream stream(pack);
+  storage.ReadStoredData(stream);
+  for (int32_t i = 0; i < storage.Files().Count(); ++i)
+    CheckBareName(storage.StoredFiles(i).FileName());
+  fs::create_directories(Dir);
+  for (int32_t i = 0; i < storage.Files().Count(); ++i) {
+    const TStoredFile& f = storage.StoredFiles(i);
+    WriteFile((fs::path(Dir) / f.FileName()).string(), f.Data().Bytes());
+    std::printf("%s\n", f.FileName().c_str());
+  }
+  return 0;
+}
+
+int Create(const std::string& Out, std::span<char* const> Files) {
+  TacFileStorage storage(nullptr);
+  for (const char* path : Files) {
+    const std::string name = fs::path(path).filename().string();
+    CheckBareName(name);
+    storage.AddFile(name, ReadFile(path));
+  }
+  TMemoryStream pack;
+  storage.WriteStoredData(pack);
+  WriteFile(Out, pack.Bytes());
+  return 0;
+}
+
+int PackOne(const std::string& In, const std::string& Out) {
+  TStoredFile record(nullptr);
+  record.SetContent(ReadFile(In));
+  TMemoryStream stream;
+  record.WriteToStream(stream);
+  // The record is: name length 0, packed length, packed data.
+  const Bytes& bytes = stream.Bytes();
+  WriteFile(Out, std::span<const uint8_t>(bytes).subspan(8));
+  return 0;
+}
+
+int UnpackOne(const std::string& In, const std::string& Out) {
+  const Bytes packed = ReadFile(In);
+  if (packed.size() > UINT32_MAX) throw std::runtime_error(In + ": too large");
+  // A record without an owner reads its data as packed: frame the data as such a record.
+  TMemoryStream record;
+  const uint8_t header[8] = {0,
+                             0,
+                             0,
+                             0,
+                             static_cast<uint8_t>(packed.size()),
+                             static_cast<uint8_t>(packed.size() >> 8),
+                             static_cast<uint8_t>(packed.size() >> 16),
+                             static_cast<uint8_t>(packed.size() >> 24)};
+  record.WriteBuffer(header, sizeof header);
+  record.WriteBuffer(packed.data(), packed.size());
+  record.SetPosition(0);
+  TStoredFile file(nullptr);
+  file.ReadFromStream(record);
+  WriteFile(Out, file.Data().Bytes());
+  return 0;
+}
+
+int Usage() {
+  std::fprintf(stderr,
+               "usage: sfpack list FILE\n"
+               "       sfpack extract FILE DIR\n"
+               "       sfpack create OUT FILE...\n"
+               "       sfpack pack IN OUT\n"
+               "       sfpack unpack IN OUT\n");
+  return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  try {
+    if (args.size() == 2 && args[0] == "list") return List(args[1]);
+    if (args.size() == 3 && args[0] == "extract") return Extract(args[1], args[2]);
+    if (args.size() >= 3 && args[0] == "create")
+      return Create(args[1], std::span<char* const>(argv + 3, argv + argc));
+    if (args.size() == 3 && args[0] == "pack") return PackOne(args[1], args[2]);
+    if (args.size() == 3 && args[0] == "unpack") return UnpackOne(args[1], args[2]);
+    return Usage();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "sfpack: %s\n", e.what());
+    return 1;
+  }
+}
