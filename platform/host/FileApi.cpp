@@ -85,6 +85,12 @@ BOOL Fail(LONG code) {
   return FALSE;
 }
 
+// Sets the last error and returns the failure value of a function that reports through it.
+DWORD FailWith(LONG code, DWORD failure) {
+  SetLastError(static_cast<DWORD>(code));
+  return failure;
+}
+
 HANDLE FailHandle(LONG code) {
   SetLastError(static_cast<DWORD>(code));
   return INVALID_HANDLE_VALUE;
@@ -284,7 +290,7 @@ DWORD WINAPI GetFileSize(HANDLE handle, LPDWORD sizeHigh) {
 
 DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DWORD method) {
   OpenFile* file = TheMachine().files.File(handle);
-  if (file == nullptr) return Fail(ERROR_INVALID_HANDLE), INVALID_SET_FILE_POINTER;
+  if (file == nullptr) return FailWith(ERROR_INVALID_HANDLE, INVALID_SET_FILE_POINTER);
   int64_t move = distanceHigh
                      ? static_cast<int64_t>(
                            (static_cast<uint64_t>(static_cast<uint32_t>(*distanceHigh)) << 32) |
@@ -298,12 +304,14 @@ DWORD WINAPI SetFilePointer(HANDLE handle, LONG distance, PLONG distanceHigh, DW
     ::fstat(file->fd, &st);
     base = st.st_size;
   } else if (method != FILE_BEGIN) {
-    return Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+    return FailWith(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
   }
-  if ((move < 0 && base + move < 0)) return Fail(ERROR_NEGATIVE_SEEK), INVALID_SET_FILE_POINTER;
-  int64_t position = base + move;
+  int64_t position = 0;
+  if (__builtin_add_overflow(base, move, &position))
+    return FailWith(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
+  if (position < 0) return FailWith(ERROR_NEGATIVE_SEEK, INVALID_SET_FILE_POINTER);
   if (::lseek(file->fd, position, SEEK_SET) < 0)
-    return Fail(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+    return FailWith(ERROR_INVALID_PARAMETER, INVALID_SET_FILE_POINTER);
   if (distanceHigh) *distanceHigh = static_cast<LONG>(static_cast<uint64_t>(position) >> 32);
   if (static_cast<DWORD>(position) == INVALID_SET_FILE_POINTER) SetLastError(NO_ERROR);
   return static_cast<DWORD>(position);
@@ -351,10 +359,11 @@ BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
 
 DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
   Target t;
-  if (LONG rc = Locate(fileName, t); rc != ERROR_SUCCESS) return Fail(rc), INVALID_FILE_ATTRIBUTES;
-  if (!t.exists) return Fail(MissingError(t)), INVALID_FILE_ATTRIBUTES;
+  if (LONG rc = Locate(fileName, t); rc != ERROR_SUCCESS)
+    return FailWith(rc, INVALID_FILE_ATTRIBUTES);
+  if (!t.exists) return FailWith(MissingError(t), INVALID_FILE_ATTRIBUTES);
   if (t.trailingSeparator && !t.IsDirectory())
-    return Fail(ERROR_PATH_NOT_FOUND), INVALID_FILE_ATTRIBUTES;
+    return FailWith(ERROR_PATH_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
   return Attributes(t.st);
 }
 
