@@ -240,7 +240,13 @@ void SplitCommandLine(const std::string& line, std::string& program, std::string
 
 void CheckLogoClick(HWND hwnd, const Layout& layout, const std::string& recordedFile) {
   DeleteFileA(recordedFile.c_str());
-  SetForegroundWindow(hwnd);
+  // A click on a window that is not yet active may only activate it; wait until it is.
+  const DWORD start = GetTickCount();
+  while (GetForegroundWindow() != hwnd && GetTickCount() - start < 5000) {
+    SetForegroundWindow(hwnd);
+    Sleep(100);
+  }
+  Check(GetForegroundWindow() == hwnd, "the window is active before the click");
   const RECT logo = layout.Box(8, 8, 197, 89);
   POINT centre = {(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
   ClientToScreen(hwnd, &centre);

@@ -1,0 +1,30 @@
+#include "launcher/Unit1.h"
+
+#include "launcher/OpenWebPage.h"
+#include "toolkit/ClassRegistry.h"
+
+TForm1* Form1 = nullptr;
+
+std::string InstallerFileName = "quillmoor_full.exe";
+
+void TForm1::Publish(TPublisher<TForm1>& P) {
+  P.Field("Image2", &TForm1::Image2)
+      .Field("Label2", &TForm1::Label2)
+      .Field("Label5", &TForm1::Label5)
+      .Field("Label6", &TForm1::Label6)
+      .Field("BitBtn1", &TForm1::BitBtn1)
+      .Method("Image2Click", &TForm1::Image2Click);
+}
+
+void TForm1::Image2Click(TObject* /*Sender*/) {
+  OpenWebPage(HomePageAddress);
+}
+
+void Unit1StartUp() {
+  RegisterClass<TForm1>();
+}
+
+void Unit1ShutDown() {
+  InstallerFileName.clear();
+  InstallerFileName.shrink_to_fit();
+}

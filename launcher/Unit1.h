@@ -1,0 +1,40 @@
+#pragma once
+// The main window: the logo, three captions and the install button, all created from the form
+// data resource TFORM1. The class only names its parts and handlers; the form data sets them up.
+
+#include <string>
+
+#include "toolkit/TBitBtn.h"
+#include "toolkit/TForm.h"
+#include "toolkit/TImage.h"
+#include "toolkit/TLabel.h"
+
+class TForm1 : public TForm {
+  TOOLKIT_CLASS(TForm1, TForm)
+
+ public:
+  using TForm::TForm;
+
+  // Set by the form-data reader to the components of the same names.
+  TImage* Image2 = nullptr;
+  TLabel* Label2 = nullptr;
+  TLabel* Label5 = nullptr;
+  TLabel* Label6 = nullptr;
+  TBitBtn* BitBtn1 = nullptr;
+
+  // Logo click: opens the maker's home page.
+  void Image2Click(TObject* Sender);
+
+  static void Publish(TPublisher<TForm1>& P);
+};
+
+// The main window, set when the application creates it.
+extern TForm1* Form1;
+
+// Name of the installer that the window's file storage carries and writes into TEMP.
+extern std::string InstallerFileName;
+
+// Module routines of Unit1 for the program's module table: registration of the window class at
+// start-up, release of InstallerFileName at shut-down.
+void Unit1StartUp();
+void Unit1ShutDown();
