@@ -342,6 +342,17 @@ TEST_F(FileContract, PathEdgesAsWindowsTakesThem) {
   EXPECT_EQ(Code(ERROR_INVALID_NAME), GetLastError());
   EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((dir_ + "\\").c_str(), &data));
   EXPECT_EQ(Code(ERROR_FILE_NOT_FOUND), GetLastError());
+  // Folders are made and removed with a trailing backslash as well, the way the folder-chain and
+  // removal helpers name them.
+  ASSERT_TRUE(CreateDirectoryA(In("slashed\\").c_str(), nullptr));
+  EXPECT_FALSE(CreateDirectoryA(In("slashed\\").c_str(), nullptr));
+  EXPECT_EQ(Code(ERROR_ALREADY_EXISTS), GetLastError());
+  // Even a query-only open does not open a folder.
+  EXPECT_EQ(INVALID_HANDLE_VALUE,
+            Open(In("slashed"), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  EXPECT_EQ(Code(ERROR_ACCESS_DENIED), GetLastError());
+  EXPECT_TRUE(RemoveDirectoryA(In("slashed\\").c_str()));
+
   // A name without wildcards finds that entry itself.
   HANDLE find = FindFirstFileA(dir_.c_str(), &data);
   ASSERT_NE(INVALID_HANDLE_VALUE, find);
