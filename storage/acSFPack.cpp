@@ -88,6 +88,10 @@ bool MarkValues(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
     for (uint32_t j = 0; j < kMarkChunk; j += 8) {
       uint64_t w;
       std::memcpy(&w, s + i + j, 8);
+      if (w == (w & 0xFF) * 0x0101010101010101ULL) {  // inside a run: one value
+        seen[w & 0xFF] = 1;
+        continue;
+      }
       for (int b = 0; b < 64; b += 8) seen[(w >> b) & 0xFF] = 1;
     }
     i += kMarkChunk;
