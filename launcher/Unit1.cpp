@@ -1,7 +1,6 @@
 #include "launcher/Unit1.h"
 
 #include "launcher/OpenWebPage.h"
-#include "toolkit/ClassRegistry.h"
 
 TForm1* Form1 = nullptr;
 
@@ -18,10 +17,6 @@ void TForm1::Publish(TPublisher<TForm1>& P) {
 
 void TForm1::Image2Click(TObject* /*Sender*/) {
   OpenWebPage(HomePageAddress);
-}
-
-void Unit1StartUp() {
-  RegisterClass<TForm1>();
 }
 
 void Unit1ShutDown() {

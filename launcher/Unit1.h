@@ -34,7 +34,6 @@ extern TForm1* Form1;
 // Name of the installer that the window's file storage carries and writes into TEMP.
 extern std::string InstallerFileName;
 
-// Module routines of Unit1 for the program's module table: registration of the window class at
-// start-up, release of InstallerFileName at shut-down.
-void Unit1StartUp();
+// Shut-down routine of Unit1 for the program's module table: releases InstallerFileName. (Unit1
+// has no start-up work: the application creates TForm1 by its type, not by its registered name.)
 void Unit1ShutDown();
