@@ -172,6 +172,12 @@ TEST(SFPackFormat, PackDataHonoursDestSizeExactly) {
   uint8_t tiny[3] = {9, 9, 9};
   EXPECT_EQ(PackData(nullptr, tiny, 0, 3), 0u);
   EXPECT_EQ(tiny[0], 9);
+  if constexpr (sizeof(size_t) > 4) {
+    // A length the 4-byte length field cannot hold is refused before any byte is read.
+    uint8_t room[16] = {};
+    const size_t huge = size_t{0xFFFFFFFF} + 1;
+    EXPECT_EQ(PackData(nullptr, room, huge, sizeof room), 0u);
+  }
 }
 
 TEST(SFPackFormat, PackBlockRejectsLengthsOutsideOneBlock) {
