@@ -1,0 +1,199 @@
+// The controls in real windows: the cursor table and the cursor over the logo, what the image,
+// the labels and the bitmap button paint, and mouse clicks on windowless controls.
+#include "TestForm.h"
+#include "toolkit/TJPEGImage.h"
+
+namespace {
+
+// The form's client area as painted (the form paints into the window; we read it back).
+class TCapture {
+ public:
+  explicit TCapture(TForm& Form) : form_(Form) {
+    RedrawWindow(form_.Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    dc_ = GetDC(form_.Handle());
+  }
+  ~TCapture() { ReleaseDC(form_.Handle(), dc_); }
+  COLORREF At(int X, int Y) const { return GetPixel(dc_, X, Y); }
+  int CountNot(const RECT& R, COLORREF C) const {
+    int n = 0;
+    for (int y = R.top; y < R.bottom; ++y)
+      for (int x = R.left; x < R.right; ++x) n += GetPixel(dc_, x, y) != C ? 1 : 0;
+    return n;
+  }
+
+ private:
+  TForm& form_;
+  HDC dc_ = nullptr;
+};
+
+TEST_F(ToolkitTest, CursorTableLookups) {
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(32761));
+  ASSERT_NE(hand, nullptr);  // the test program carries the hand cursor
+  EXPECT_EQ(Screen->Cursors(crHandPoint), hand);
+  EXPECT_NE(hand, arrow);
+  EXPECT_EQ(Screen->Cursors(crDefault), arrow);
+  EXPECT_EQ(Screen->Cursors(crArrow), arrow);
+  EXPECT_EQ(Screen->Cursors(crIBeam), LoadCursorA(nullptr, IDC_IBEAM));
+  EXPECT_EQ(Screen->Cursors(crNone), nullptr);
+  // A number without an entry shows the default cursor.
+  EXPECT_FALSE(Screen->HasCursor(-193));
+  EXPECT_EQ(Screen->Cursors(-193), arrow);
+  EXPECT_EQ(Screen->Cursors(12345), arrow);
+  // Storing replaces, a null handle removes the entry again.
+  Screen->SetCursors(-193, hand);
+  EXPECT_TRUE(Screen->HasCursor(-193));
+  EXPECT_EQ(Screen->Cursors(-193), hand);
+  Screen->SetCursors(-193, LoadCursorA(nullptr, IDC_CROSS));
+  EXPECT_EQ(Screen->Cursors(-193), LoadCursorA(nullptr, IDC_CROSS));
+  Screen->SetCursors(-193, nullptr);
+  EXPECT_FALSE(Screen->HasCursor(-193));
+  EXPECT_EQ(Screen->Cursors(-193), arrow);
+  // The default itself can be replaced (and restored with null).
+  Screen->SetCursors(crDefault, hand);
+  EXPECT_EQ(Screen->Cursors(777), hand);
+  Screen->SetCursors(crDefault, nullptr);
+  EXPECT_EQ(Screen->Cursors(777), arrow);
+}
+
+TEST_F(ToolkitTest, HandCursorOverTheLogoArrowElsewhere) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  HWND h = form->Handle();
+  auto cursorAt = [h](int X, int Y) {
+    POINT p = {X, Y};
+    ClientToScreen(h, &p);
+    SetCursorPos(p.x, p.y);
+    SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return GetCursor();
+  };
+  const RECT logo = form->Image1->BoundsRect();
+  EXPECT_EQ(cursorAt((logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2),
+            Screen->Cursors(crHandPoint));
+  EXPECT_EQ(cursorAt(logo.right + 40, logo.top + 5), Screen->Cursors(crDefault));
+}
+
+TEST_F(ToolkitTest, ImageLabelsAndBackgroundArePainted) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  TCapture screen(*form);
+  auto* jpeg = dynamic_cast<TJPEGImage*>(form->Image1->Picture()->Graphic());
+  ASSERT_NE(jpeg, nullptr);
+  // The picture at its own size at the control's top left: sampled pixels match the decoded
+  // ones (the screen is 24-bit here, so exact).
+  const int x0 = form->Image1->Left();
+  const int y0 = form->Image1->Top();
+  int matches = 0;
+  int samples = 0;
+  for (int y = 3; y < 89; y += 11) {
+    for (int x = 5; x < 197; x += 17) {
+      const uint32_t rgb = jpeg->Pixel(x, y);
+      const COLORREF want = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+      matches += screen.At(x0 + x, y0 + y) == want ? 1 : 0;
+      ++samples;
+    }
+  }
+  EXPECT_EQ(matches, samples);
+  // Labels put ink on white; an empty area stays white.
+  const RECT l2 = form->Label2->BoundsRect();
+  EXPECT_GT(screen.CountNot(l2, RGB(255, 255, 255)), 50);
+  const RECT empty = {300, 20, 400, 60};
+  EXPECT_EQ(screen.CountNot(empty, RGB(255, 255, 255)), 0);
+}
+
+TEST_F(ToolkitTest, BitBtnGlyphTransparentAndCentredWithTheCaption) {
+  TTestForm* form = CreateTestForm();
+  TBitBtn* b = form->Button1;
+  EXPECT_EQ(b->Kind(), bkOK);
+  EXPECT_TRUE(b->Default());
+  EXPECT_EQ(form->DefaultButton(), b);
+  ASSERT_NE(b->Glyph(), nullptr);
+  EXPECT_EQ(b->NumGlyphs(), 2);
+  EXPECT_EQ(b->ShownCaption(), "Jetzt installieren!");
+
+  // Draw the button into a memory bitmap through its owner-draw path.
+  const int w = b->Width();
+  const int h = b->Height();
+  HDC screenDc = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screenDc);
+  HBITMAP bmp = CreateCompatibleBitmap(screenDc, w, h);
+  ReleaseDC(nullptr, screenDc);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DRAWITEMSTRUCT item = {};
+  item.CtlType = ODT_BUTTON;
+  item.itemAction = ODA_DRAWENTIRE;
+  item.hwndItem = b->Handle();
+  item.hDC = dc;
+  item.rcItem = {0, 0, w, h};
+  b->DrawItem(item);
+
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  int olive = 0;
+  int green = 0;
+  int inkLeft = w;
+  int inkRight = 0;
+  for (int y = 2; y < h - 2; ++y) {
+    for (int x = 2; x < w - 2; ++x) {
+      const COLORREF c = GetPixel(dc, x, y);
+      if (c == RGB(128, 128, 0)) ++olive;  // the glyph's background colour
+      if (GetGValue(c) > 100 && GetRValue(c) < 100 && GetBValue(c) < 100) ++green;
+      if (c != face && x > 4 && x < w - 5 && y > 4 && y < h - 5) {
+        inkLeft = std::min(inkLeft, x);
+        inkRight = std::max(inkRight, x);
+      }
+    }
+  }
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  EXPECT_EQ(olive, 0) << "the bottom-left pixel's colour must be transparent";
+  EXPECT_GT(green, 10) << "the enabled glyph (a green tick) is drawn";
+  // Glyph + 4 + caption centred together: the ink is balanced around the middle.
+  const SIZE text = MeasureText("MS Sans Serif", b->Font()->Height(), false, b->ShownCaption());
+  const int total = 18 + 4 + text.cx;
+  EXPECT_NEAR(inkLeft, (w - total) / 2, 2);
+  EXPECT_NEAR(inkRight, (w - total) / 2 + total - 1, 3);
+}
+
+TEST_F(ToolkitTest, KindsGiveCaptionsAndGlyphsOnlyWhereResourcesExist) {
+  TTestForm* form = CreateTestForm();
+  TBitBtn* b = form->Button1;
+  b->SetCaption("");
+  EXPECT_EQ(b->ShownCaption(), "OK");
+  char text[32] = {};
+  GetWindowTextA(b->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "OK");
+  b->SetKind(bkCancel);  // no BBCANCEL resource in this program
+  EXPECT_EQ(b->Glyph(), nullptr);
+  EXPECT_EQ(b->ShownCaption(), "Cancel");
+  EXPECT_TRUE(b->Cancel());
+  b->SetCaption("Stop");
+  EXPECT_EQ(b->ShownCaption(), "Stop");
+}
+
+TEST_F(ToolkitTest, MouseClickOnTheLogoFiresItsHandler) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  HWND h = form->Handle();
+  const RECT logo = form->Image1->BoundsRect();
+  const LPARAM inside = MAKELPARAM(logo.left + 20, logo.top + 20);
+  const LPARAM outside = MAKELPARAM(logo.right + 30, logo.top + 20);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageA(h, WM_LBUTTONUP, 0, inside);
+  EXPECT_EQ(form->ImageClicks, 1);
+  // Pressed on the logo, released elsewhere: no click; and the other way round.
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, inside);
+  SendMessageA(h, WM_LBUTTONUP, 0, outside);
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, outside);
+  SendMessageA(h, WM_LBUTTONUP, 0, inside);
+  EXPECT_EQ(form->ImageClicks, 1);
+  // A label without a handler ignores clicks.
+  const RECT l1 = form->Label1->BoundsRect();
+  SendMessageA(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(l1.left + 2, l1.top + 2));
+  SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(l1.left + 2, l1.top + 2));
+  EXPECT_EQ(form->ImageClicks, 1);
+  EXPECT_EQ(form->ButtonClicks, 0);
+}
+
+}  // namespace
