@@ -148,3 +148,64 @@ TEST(ComSupportTest, InitializedOnceAndUninitializedOnlyIfItSucceeded) {
 }
 
 }  // namespace
+
+namespace {
+
+// The child half of the start-up test below: started with a show command in its STARTUPINFO,
+// Run must show the main form so (maximised: the controls keep their places; minimised: the
+// application window, which carries the taskbar button, is minimised).
+TEST_F(ToolkitTest, DISABLED_StartupShowCommandChild) {
+  char mode[8] = {};
+  GetEnvironmentVariableA("AC_UI_STARTUP_CHILD", mode, sizeof mode);
+  TTestForm* form = CreateTestForm();
+  const RECT button = form->Button1->BoundsRect();
+  PostMessageA(form->Handle(), WM_CLOSE, 0, 0);
+  Application->Run();
+  if (std::string(mode) == "max") {
+    EXPECT_TRUE(IsZoomed(form->Handle()));
+    const RECT after = form->Button1->BoundsRect();
+    EXPECT_TRUE(EqualRect(&button, &after));
+    RECT child = {};
+    GetWindowRect(form->Button1->Handle(), &child);
+    MapWindowPoints(nullptr, form->Handle(), reinterpret_cast<POINT*>(&child), 2);
+    EXPECT_EQ(child.left, button.left);
+    EXPECT_EQ(child.top, button.top);
+  } else {
+    EXPECT_TRUE(IsIconic(Application->Handle()));
+    EXPECT_FALSE(IsZoomed(form->Handle()));
+  }
+}
+
+int RunChild(const char* Mode, WORD ShowCommand) {
+  char self[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, self, MAX_PATH);
+  std::string command = std::string("\"") + self +
+                        "\" --gtest_filter=ToolkitTest.DISABLED_StartupShowCommandChild"
+                        " --gtest_also_run_disabled_tests";
+  SetEnvironmentVariableA("AC_UI_STARTUP_CHILD", Mode);
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESHOWWINDOW;
+  startup.wShowWindow = ShowCommand;
+  PROCESS_INFORMATION process = {};
+  const BOOL started = CreateProcessA(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                      nullptr, &startup, &process);
+  SetEnvironmentVariableA("AC_UI_STARTUP_CHILD", nullptr);
+  if (!started) return -1;
+  DWORD code = 99;
+  if (WaitForSingleObject(process.hProcess, 60000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    TerminateProcess(process.hProcess, 98);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(code);
+}
+
+TEST(StartupShowTest, MaximisedAndMinimisedStartsAreHonoured) {
+  EXPECT_EQ(RunChild("max", SW_SHOWMAXIMIZED), 0);
+  EXPECT_EQ(RunChild("min", SW_SHOWMINNOACTIVE), 0);
+}
+
+}  // namespace
