@@ -5,6 +5,8 @@
 
 #include "TestForm.h"
 #include "toolkit/FormLayout.h"
+#include "toolkit/FormStreaming.h"
+#include "toolkit/TMemoryStream.h"
 
 namespace {
 
@@ -134,6 +136,53 @@ TEST_F(ToolkitTest, FirstShowingCentresOnTheVirtualDesktop) {
   GetWindowRect(form->Handle(), &outer);
   EXPECT_EQ(outer.left, 10);
   EXPECT_EQ(outer.top, 20);
+}
+
+}  // namespace
+
+namespace {
+
+// The published tables of the form and its controls, through the writer and back: every
+// figure, name, font and handler binding survives.
+TEST_F(ToolkitTest, WrittenFormDataReadsBackToTheSameForm) {
+  TTestForm* form = CreateTestForm();
+  TMemoryStream data;
+  WriteComponentRes(data, *form);
+  data.SetPosition(0);
+  TComponentPtr<TTestForm> copy(new TTestForm(nullptr));
+  copy->LoadFromStream(data);
+
+  EXPECT_EQ(copy->Name(), "TestForm");
+  EXPECT_EQ(copy->Caption(), "Toolkit test");
+  EXPECT_EQ(copy->ClientWidth(), form->ClientWidth());  // already scaled: not again
+  EXPECT_EQ(copy->ClientHeight(), form->ClientHeight());
+  EXPECT_EQ(copy->Color(), clWhite);
+  EXPECT_EQ(copy->BorderStyle(), bsSingle);
+  EXPECT_EQ(copy->Position(), poDesktopCenter);
+  EXPECT_EQ(copy->Font()->Name(), "MS Sans Serif");
+  EXPECT_EQ(copy->Font()->Height(), form->Font()->Height());
+  ASSERT_EQ(copy->ControlCount(), 5);
+  ASSERT_NE(copy->Label2, nullptr);
+  EXPECT_EQ(copy->Label2->Caption(), "Vollversion");
+  EXPECT_EQ(copy->Label2->Font()->Name(), "Arial");
+  EXPECT_EQ(copy->Label2->Font()->Style(), 1u << fsBold);
+  EXPECT_EQ(copy->Label2->Font()->Charset(), 0);
+  EXPECT_FALSE(copy->Label2->ParentFont());
+  EXPECT_TRUE(copy->Label3->ParentFont());
+  EXPECT_EQ(copy->Label2->Width(), form->Label2->Width());
+  EXPECT_EQ(copy->Image1->Cursor(), crHandPoint);
+  EXPECT_EQ(copy->Image1->Width(), 197);
+  EXPECT_EQ(copy->Image1->Left(), form->Image1->Left());
+  EXPECT_EQ(copy->Button1->Kind(), bkOK);
+  EXPECT_EQ(copy->Button1->Caption(), "Jetzt installieren!");
+  EXPECT_TRUE(copy->Button1->Default());
+  EXPECT_EQ(copy->Button1->Width(), form->Button1->Width());
+  // Handlers are bound to the copy's own methods.
+  copy->Button1->Click();
+  copy->Image1->Click();
+  EXPECT_EQ(copy->ButtonClicks, 1);
+  EXPECT_EQ(copy->ImageClicks, 1);
+  EXPECT_EQ(form->ButtonClicks, 0);
 }
 
 }  // namespace
