@@ -3,7 +3,9 @@
 //
 //   sfpack list FILE            records of a pack, or of the pack inside a program's form data
 //   sfpack extract FILE DIR     writes every record of the pack into DIR
-//   sfpack create OUT FILE...   an "SFP1" pack of the files, named by their base names
+//   sfpack create OUT FILE...   an "SFP1" pack of the files, named by their base names; an
+//                               argument NAME=PATH stores PATH under NAME instead (a path that
+//                               itself holds "=" before any slash is written as ./a=b)
 //   sfpack pack IN OUT          IN in the packed-data form (4-byte length, then the blocks)
 //   sfpack unpack IN OUT        the reverse
 //
@@ -95,12 +97,29 @@ int Extract(const std::string& Path, const std::string& Dir) {
   return 0;
 }
 
+// One input of create: the file to read and the name to store it under.
+struct TPackInput {
+  std::string name;
+  std::string path;
+};
+
+// NAME=PATH when the text before the first "=" is a bare name (no directory separators), so the
+// stored name need not be the file's own; otherwise the whole argument is a path stored under
+// its base name.
+TPackInput ParsePackInput(const std::string& Argument) {
+  const size_t equals = Argument.find('=');
+  if (equals != std::string::npos && equals != 0 && Argument.find_first_of("/\\") > equals) {
+    return {Argument.substr(0, equals), Argument.substr(equals + 1)};
+  }
+  return {fs::path(Argument).filename().string(), Argument};
+}
+
 int Create(const std::string& Out, std::span<char* const> Files) {
   TacFileStorage storage(nullptr);
-  for (const char* path : Files) {
-    const std::string name = fs::path(path).filename().string();
-    CheckBareName(name);
-    storage.AddFile(name, ReadFile(path));
+  for (const char* argument : Files) {
+    const TPackInput input = ParsePackInput(argument);
+    CheckBareName(input.name);
+    storage.AddFile(input.name, ReadFile(input.path));
   }
   TMemoryStream pack;
   storage.WriteStoredData(pack);
@@ -145,7 +164,7 @@ int Usage() {
   std::fprintf(stderr,
                "usage: sfpack list FILE\n"
                "       sfpack extract FILE DIR\n"
-               "       sfpack create OUT FILE...\n"
+               "       sfpack create OUT [NAME=]FILE...\n"
                "       sfpack pack IN OUT\n"
                "       sfpack unpack IN OUT\n");
   return 2;

@@ -48,6 +48,22 @@ same(text.txt out/text.txt)
 same(run.bin out/run.bin)
 same(empty out/empty)
 
+# NAME=PATH stores a file under another name; a path with "=" before any slash is taken whole.
+file(WRITE ${WORK}/a=b "equals in the file name")
+run(TRUE create named.sfp quillmoor_full.exe=text.txt ./a=b)
+run(TRUE list named.sfp)
+if(NOT out MATCHES "SFP1 form, 2 record"
+   OR NOT out MATCHES "quillmoor_full.exe  size 117000"
+   OR NOT out MATCHES "\na=b  size 23  packed")
+  message(FATAL_ERROR "unexpected listing of named.sfp:\n${out}")
+endif()
+run(TRUE extract named.sfp named)
+same(text.txt named/quillmoor_full.exe)
+same(a=b named/a=b)
+run(FALSE create never.sfp ..=text.txt)
+run(FALSE create never.sfp sub:x=text.txt)
+run(FALSE create never.sfp name=missing.txt)
+
 run(TRUE pack text.txt text.pk)
 run(TRUE unpack text.pk text.back)
 same(text.txt text.back)
