@@ -197,3 +197,30 @@ TEST_F(ToolkitTest, MouseClickOnTheLogoFiresItsHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+// A real click (system input, as a user's) on the logo of the active form.
+TEST_F(ToolkitTest, InputClickOnTheLogoFiresItsHandler) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  Application->ProcessMessages();
+  const RECT logo = form->Image1->BoundsRect();
+  POINT p = {(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
+  ClientToScreen(form->Handle(), &p);
+  SetCursorPos(p.x, p.y);
+  INPUT inputs[2] = {};
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  inputs[1].type = INPUT_MOUSE;
+  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
+  for (int i = 0; i < 50 && form->ImageClicks == 0; ++i) {
+    Sleep(20);
+    Application->ProcessMessages();
+  }
+  EXPECT_EQ(form->ImageClicks, 1);
+}
+
+}  // namespace
