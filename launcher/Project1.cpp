@@ -3,10 +3,13 @@
 // Before anything else the DLL search is narrowed to the system folder, so no DLL planted beside
 // the program (in a download folder, say) can be loaded in place of a system one. Then the
 // modules start in their fixed order, the application creates the main window from its form data
-// and runs until the window is closed, and the modules shut down in reverse order.
+// and runs until the window is closed, and the modules shut down in reverse order. Form data that
+// cannot be read (a damaged resource) is reported in the error box, and the program ends with
+// exit code 1 instead of letting the exception leave WinMain.
 
 #include "launcher/Unit1.h"
 #include "platform/platform.h"
+#include "storage/acFileStorage.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
@@ -29,9 +32,13 @@ void RestrictDllSearchToSystemFolder() {
   setDefault(kSearchSystem32);
 }
 
-// The modules with work to do, in start-up order; shut-down runs backwards.
+// The modules with work to do, in start-up order; shut-down runs backwards. Of the library
+// modules (acUtils, acClasses, acSFPack, acFileStorage, acGraphics, acInet, acSystemInfo, in
+// that order) only acFileStorage has start-up work here: its classes must be registered before
+// the form data names them.
 constexpr TModule kModules[] = {
     kToolkitModule,
+    {"acFileStorage", &RegisterFileStorageClasses, nullptr},
     kComSupportModule,
     {"Unit1", nullptr, &Unit1ShutDown},
 };
@@ -44,11 +51,17 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   modules.StartUp();
   Application->Initialize();
   Application->SetTitle("Installation");
-  Application->CreateForm(Form1);
-  Application->Run();
+  int exitCode = 0;
+  try {
+    Application->CreateForm(Form1);
+  } catch (...) {
+    Application->HandleException(nullptr);
+    exitCode = 1;
+  }
+  if (exitCode == 0) Application->Run();
   // The window and its components go first (the file storage removes what it wrote), then the
   // modules, last started first.
   DoneApplication();
   modules.ShutDown();
-  return 0;
+  return exitCode;
 }

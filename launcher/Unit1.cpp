@@ -7,7 +7,8 @@ TForm1* Form1 = nullptr;
 std::string InstallerFileName = "quillmoor_full.exe";
 
 void TForm1::Publish(TPublisher<TForm1>& P) {
-  P.Field("Image2", &TForm1::Image2)
+  P.Field("acFileStorage1", &TForm1::acFileStorage1)
+      .Field("Image2", &TForm1::Image2)
       .Field("Label2", &TForm1::Label2)
       .Field("Label5", &TForm1::Label5)
       .Field("Label6", &TForm1::Label6)

@@ -1,9 +1,11 @@
 #pragma once
-// The main window: the logo, three captions and the install button, all created from the form
-// data resource TFORM1. The class only names its parts and handlers; the form data sets them up.
+// The main window: the logo, three captions, the install button and the file storage that
+// carries the installer, all created from the form data resource TFORM1. The class only names
+// its parts and handlers; the form data sets them up.
 
 #include <string>
 
+#include "storage/acFileStorage.h"
 #include "toolkit/TBitBtn.h"
 #include "toolkit/TForm.h"
 #include "toolkit/TImage.h"
@@ -16,6 +18,7 @@ class TForm1 : public TForm {
   using TForm::TForm;
 
   // Set by the form-data reader to the components of the same names.
+  TacFileStorage* acFileStorage1 = nullptr;
   TImage* Image2 = nullptr;
   TLabel* Label2 = nullptr;
   TLabel* Label5 = nullptr;
