@@ -10,8 +10,11 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
+// winsock2.h must come before windows.h, which would otherwise pull in the old winsock.h.
+// clang-format off
 #include <winsock2.h>
 #include <windows.h>
+// clang-format on
 #include <objbase.h>
 #include <shellapi.h>
 #else
