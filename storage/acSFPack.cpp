@@ -1,6 +1,7 @@
 #include "storage/acSFPack.h"
 
 #include <emmintrin.h>
+#include <immintrin.h>
 
 #include <algorithm>
 #include <bit>
@@ -14,6 +15,10 @@
 // windows of ordinary data hold no run start, so the loop copies them whole. All loads stay inside
 // the block: the vector loop stops 65 bytes before its end and plain code takes the tail.
 //
+// Where the processor has AVX2 (asked once at start-up, since the i686 build must also run on
+// processors without it), the run scan and the unpacker's copies use 32-byte vectors instead; only
+// those functions are compiled for AVX2. Both paths produce the same bytes.
+//
 // The unpacker copies literal stretches with 16-byte stores while both sides have room, and falls
 // back to exact copies near either end, so it never touches a byte outside the given areas.
 
@@ -26,6 +31,14 @@ constexpr uint32_t kWindow = 64;         // bytes examined per step of the vecto
 constexpr uint32_t kProbeLength = 4096;  // input marked before a marker candidate is tried
 constexpr uint32_t kMarkChunk = 128;     // bytes marked between checks for "all 256 seen"
 constexpr uint16_t kFirstTableHeader = 256;
+
+bool ProcessorHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2");
+}
+
+const bool kProcessorHasAvx2 = ProcessorHasAvx2();
+bool useAvx2 = kProcessorHasAvx2;
 
 uint16_t Load16(const uint8_t* p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
@@ -47,6 +60,17 @@ __m128i Load128(const uint8_t* p) {
 
 void Store128(uint8_t* p, __m128i v) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Functions compiled for AVX2 run only when useAvx2 is set.
+#define AC_AVX2 [[gnu::target("avx2")]]
+
+AC_AVX2 __m256i Load256(const uint8_t* p) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+AC_AVX2 void Store256(uint8_t* p, __m256i v) {
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
 // Copies n bytes between distinct buffers. Long copies use 16-byte moves with aligned stores: the
@@ -101,6 +125,64 @@ bool MarkValues(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
   return AllSeen(seen);
 }
 
+// The table as a 256-bit set laid out for a nibble lookup: value v is bit (v >> 4) & 7 of byte
+// (v & 15) + 16 * (v >> 7).
+AC_AVX2 __m256i SeenBitmap(const SeenTable seen) {
+  __m128i low = _mm_setzero_si128(), high = _mm_setzero_si128();
+  for (int h = 0; h < 8; ++h) {
+    const __m128i shift = _mm_cvtsi32_si128(h);
+    low = _mm_or_si128(low, _mm_sll_epi16(Load128(seen + 16 * h), shift));
+    high = _mm_or_si128(high, _mm_sll_epi16(Load128(seen + 16 * (h + 8)), shift));
+  }
+  return _mm256_set_m128i(high, low);
+}
+
+// Whether all 32 bytes of x are in the set whose halves (bitmap bytes 0..15 and 16..31) are
+// broadcast to both lanes of `low` and `high`.
+AC_AVX2 bool AllPresent(__m256i x, __m256i low, __m256i high) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i bits = _mm256_setr_epi8(1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128,
+                                        1, 2, 4, 8, 16, 32, 64, -128, 1, 2, 4, 8, 16, 32, 64, -128);
+  const __m256i index = _mm256_and_si256(x, nibble);
+  // The top bit of each byte picks the half of the set its value lies in.
+  const __m256i row =
+      _mm256_blendv_epi8(_mm256_shuffle_epi8(low, index), _mm256_shuffle_epi8(high, index), x);
+  const __m256i bit = _mm256_shuffle_epi8(bits, _mm256_and_si256(_mm256_srli_epi16(x, 4), nibble));
+  const __m256i missing = _mm256_andnot_si256(row, bit);
+  return _mm256_testz_si256(missing, missing);
+}
+
+// MarkValues with AVX2: 32-byte chunks whose values all occur already are passed over with one
+// lookup; the others are marked. The set the lookup uses is rebuilt only after every fourth marked
+// chunk, which also checks for "all 256 seen": a stale set merely passes over fewer chunks.
+AC_AVX2 bool MarkValuesAvx2(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
+  __m256i set = SeenBitmap(seen);
+  __m256i low = _mm256_permute2x128_si256(set, set, 0x00);
+  __m256i high = _mm256_permute2x128_si256(set, set, 0x11);
+  uint32_t i = from;
+  uint32_t marked = 0;
+  for (; to - i >= 32; i += 32) {
+    if (AllPresent(Load256(s + i), low, high)) continue;
+    for (uint32_t j = 0; j < 32; j += 8) {
+      uint64_t w;
+      std::memcpy(&w, s + i + j, 8);
+      for (int b = 0; b < 64; b += 8) seen[(w >> b) & 0xFF] = 1;
+    }
+    if (++marked % 4 != 0) continue;
+    set = SeenBitmap(seen);
+    const __m256i ones = _mm256_set1_epi8(-1);
+    if (_mm256_testc_si256(set, ones)) return true;
+    low = _mm256_permute2x128_si256(set, set, 0x00);
+    high = _mm256_permute2x128_si256(set, set, 0x11);
+  }
+  for (; i < to; ++i) seen[s[i]] = 1;
+  return AllSeen(seen);
+}
+
+bool Mark(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
+  return useAvx2 ? MarkValuesAvx2(s, from, to, seen) : MarkValues(s, from, to, seen);
+}
+
 int FirstUnseen(const SeenTable seen) {
   for (int v = 0; v < 256; ++v)
     if (!seen[v]) return v;
@@ -120,11 +202,11 @@ int FindMarker(const uint8_t* s, uint32_t k) {
   if (!Contains(s, k, 0)) return 0;
   SeenTable seen = {};
   const uint32_t probe = std::min(k, kProbeLength);
-  if (MarkValues(s, 0, probe, seen)) return -1;
+  if (Mark(s, 0, probe, seen)) return -1;
   if (probe == k) return FirstUnseen(seen);
   const int candidate = FirstUnseen(seen);
   if (!Contains(s + probe, k - probe, candidate)) return candidate;
-  if (MarkValues(s, probe, k, seen)) return -1;
+  if (Mark(s, probe, k, seen)) return -1;
   return FirstUnseen(seen);
 }
 
@@ -183,10 +265,62 @@ uint8_t* PutCount(uint8_t* out, uint32_t run) {
   return out + 3;
 }
 
+// The vector loop of NextRun with AVX2. Every run starts with three equal bytes, which a window
+// of random data or text almost never holds, so each 64-byte window is first tested for any
+// s[j] == s[j + 1] == s[j + 2] (two compares ANDed, one test); only windows that pass go through
+// the exact neighbour mask. Stops at a run start (returns true, `at` on it) or when fewer than 66
+// bytes remain (returns false, `at` where the scan stopped). Works on local copies of `at` and
+// `to`: the stores through `out` could otherwise alias them and pin them to memory.
+template <uint32_t RunMin>
+AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& to) {
+  uint32_t i = at;
+  uint8_t* out = to;
+  bool found = false;
+  while (k - i >= kWindow + 2) {
+    const uint8_t* p = s + i;
+    const __m256i a0 = Load256(p), a1 = Load256(p + 32);
+    Store256(out, a0);
+    Store256(out + 32, a1);
+    const __m256i e0 = _mm256_cmpeq_epi8(a0, Load256(p + 1));
+    const __m256i e1 = _mm256_cmpeq_epi8(a1, Load256(p + 33));
+    const __m256i triples =
+        _mm256_or_si256(_mm256_and_si256(e0, _mm256_cmpeq_epi8(a0, Load256(p + 2))),
+                        _mm256_and_si256(e1, _mm256_cmpeq_epi8(a1, Load256(p + 34))));
+    if (_mm256_testz_si256(triples, triples)) [[likely]] {
+      out += kWindow;
+      i += kWindow;
+      continue;
+    }
+    const uint64_t m = static_cast<uint32_t>(_mm256_movemask_epi8(e0)) |
+                       uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(e1))} << 32;
+    const uint64_t starts = RunStarts(m, RunMin);
+    if (starts != 0) {
+      const uint32_t j = static_cast<uint32_t>(std::countr_zero(starts));
+      out += j;
+      i += j;
+      found = true;
+      break;
+    }
+    // As in NextRun: the last RunMin - 2 positions are looked at again when they could still
+    // start a run.
+    const uint32_t step = kWindow - std::min<uint32_t>(std::countl_one(m), RunMin - 2);
+    out += step;
+    i += step;
+  }
+  at = i;
+  to = out;
+  return found;
+}
+
 // Finds the next run start at or after i and copies the literals before it to *out. Returns the
 // run's start, or k when the block holds no further run. The vector steps store 64 bytes at *out
 // but advance it only over the literals; the callers guarantee room for those blind stores.
 uint32_t NextRun(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin, uint8_t*& out) {
+  if (useAvx2) {
+    const bool found = runMin == kMarkerRunMin ? NextRunAvx2<kMarkerRunMin>(s, i, k, out)
+                                               : NextRunAvx2<kTableRunMin>(s, i, k, out);
+    if (found) return i;
+  }
   while (k - i >= kWindow + 1) {
     const uint64_t m = NeighbourMask(s + i, out);
     const uint64_t starts = RunStarts(m, runMin);
@@ -410,6 +544,11 @@ UnpackResult UnpackTableBlock(const uint8_t* block, uint32_t length, uint32_t he
 }
 
 }  // namespace
+
+bool SetSFPackAvx2Allowed(bool allowed) {
+  useAvx2 = allowed && kProcessorHasAvx2;
+  return useAvx2;
+}
 
 uint32_t PackBlock(const uint8_t* source, uint8_t* dest, uint32_t length) {
   if (length == 0 || length > kPackBlockMax) return 0;

@@ -47,3 +47,7 @@ UnpackResult UnpackBlock(const uint8_t* block, uint8_t* dest, uint32_t length, s
 // Unpacks the block area (what follows the 4-byte unpacked length) of `length` bytes into at most
 // `destSize` bytes. The caller reads the unpacked length itself and compares it with `written`.
 UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, size_t destSize);
+
+// The codec uses AVX2 where the processor has it and SSE2 otherwise; both give the same bytes.
+// Passing false keeps it on SSE2 (tests run both paths). Returns whether AVX2 is now in use.
+bool SetSFPackAvx2Allowed(bool allowed);

@@ -1,5 +1,6 @@
 // Random inputs of every size class and shape: the product's packed bytes equal the plain
-// reference packer's, and unpacking restores the input.
+// reference packer's, and unpacking restores the input. Every case runs on the SSE2 path and,
+// where the processor has it, on the AVX2 path.
 
 #include <gtest/gtest.h>
 
@@ -49,7 +50,21 @@ Bytes Shape(std::mt19937& rng, int shape, size_t size) {
   }
 }
 
-TEST(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
+// Parameter: whether the codec may use AVX2.
+class SFPackRoundTrip : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (SetSFPackAvx2Allowed(GetParam()) != GetParam()) GTEST_SKIP() << "no AVX2 here";
+  }
+  void TearDown() override { SetSFPackAvx2Allowed(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Paths, SFPackRoundTrip, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return info.param ? "Avx2" : "Sse2";
+                         });
+
+TEST_P(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
   std::mt19937 rng(2024);
   const size_t sizes[] = {0,     1,     2,     3,     4,      5,      6,     15,   16,
                           63,    64,    65,    66,    67,     68,     69,    127,  128,
@@ -60,7 +75,7 @@ TEST(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
       ExpectExactAndRestored(Shape(rng, shape, size), "shape " + std::to_string(shape));
 }
 
-TEST(SFPackRoundTrip, ManySmallRandomInputsEqualTheReference) {
+TEST_P(SFPackRoundTrip, ManySmallRandomInputsEqualTheReference) {
   std::mt19937 rng(99);
   std::uniform_int_distribution<size_t> size(0, 400);
   std::uniform_int_distribution<int> shape(0, 5);
@@ -71,7 +86,7 @@ TEST(SFPackRoundTrip, ManySmallRandomInputsEqualTheReference) {
 }
 
 // Runs at every offset of the vector scan's 64-byte window, including those straddling it.
-TEST(SFPackRoundTrip, RunsAtEveryWindowOffset) {
+TEST_P(SFPackRoundTrip, RunsAtEveryWindowOffset) {
   for (int table = 0; table < 2; ++table) {
     for (size_t run = 3; run <= 6; ++run) {
       for (size_t at = 0; at < 200; ++at) {
@@ -86,7 +101,7 @@ TEST(SFPackRoundTrip, RunsAtEveryWindowOffset) {
 }
 
 // Marker choice: values missing at the start, in the middle, late in the block.
-TEST(SFPackRoundTrip, MarkerIsTheSmallestAbsentValueWhereverValuesAppear) {
+TEST_P(SFPackRoundTrip, MarkerIsTheSmallestAbsentValueWhereverValuesAppear) {
   std::mt19937 rng(5);
   for (int missing : {0, 1, 17, 128, 254, 255}) {
     for (size_t lateAt : {size_t{10}, size_t{5000}, size_t{65000}}) {
