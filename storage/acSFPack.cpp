@@ -286,24 +286,28 @@ AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& t
     const __m256i triples =
         _mm256_or_si256(_mm256_and_si256(e0, _mm256_cmpeq_epi8(a0, Load256(p + 2))),
                         _mm256_and_si256(e1, _mm256_cmpeq_epi8(a1, Load256(p + 34))));
+    // The window advances only as far as the next 32-byte boundary of the output, so that after
+    // the first window the stores are aligned.
+    const uint32_t limit = kWindow - static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out) & 31);
     if (_mm256_testz_si256(triples, triples)) [[likely]] {
-      out += kWindow;
-      i += kWindow;
+      out += limit;
+      i += limit;
       continue;
     }
     const uint64_t m = static_cast<uint32_t>(_mm256_movemask_epi8(e0)) |
                        uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(e1))} << 32;
     const uint64_t starts = RunStarts(m, RunMin);
-    if (starts != 0) {
-      const uint32_t j = static_cast<uint32_t>(std::countr_zero(starts));
-      out += j;
-      i += j;
+    const uint32_t first = starts ? static_cast<uint32_t>(std::countr_zero(starts)) : kWindow;
+    if (first < limit) {
+      out += first;
+      i += first;
       found = true;
       break;
     }
     // As in NextRun: the last RunMin - 2 positions are looked at again when they could still
     // start a run.
-    const uint32_t step = kWindow - std::min<uint32_t>(std::countl_one(m), RunMin - 2);
+    const uint32_t step =
+        std::min(limit, kWindow - std::min<uint32_t>(std::countl_one(m), RunMin - 2));
     out += step;
     i += step;
   }
@@ -410,6 +414,16 @@ uint32_t PackOneBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
 
 // ---- unpacking ----------------------------------------------------------------------------------
 
+// Literal stretches up to this length are copied with blind 32-byte stores where both sides have
+// room; longer ones go through CopyBytes, whose stores are aligned.
+constexpr size_t kBlindCopyMax = 1024;
+
+// Copies n bytes in 32-byte pieces, so it reads and writes up to 31 bytes beyond n; returns d + n.
+AC_AVX2 uint8_t* CopyBlindAvx2(uint8_t* d, const uint8_t* s, size_t n) {
+  for (size_t i = 0; i < n; i += 32) Store256(d + i, Load256(s + i));
+  return d + n;
+}
+
 // The destination of an unpack: writes stop at its end and report the shortfall.
 class Sink {
  public:
@@ -429,6 +443,11 @@ class Sink {
   // Copy for a source that stays readable up to `readable`: short stretches move as one blind
   // 16-byte store when both sides have the room.
   bool CopyShort(const uint8_t* from, size_t n, const uint8_t* readable) {
+    if (useAvx2 && n <= kBlindCopyMax && Room() >= n + 32 &&
+        static_cast<size_t>(readable - from) >= n + 32) {
+      next_ = CopyBlindAvx2(next_, from, n);
+      return true;
+    }
     if (n <= 16 && Room() >= 16 && readable - from >= 16) {
       Store128(next_, Load128(from));
       next_ += n;
@@ -475,6 +494,34 @@ const uint8_t* ReadCount(const uint8_t* p, const uint8_t* end, uint32_t& count) 
 // Copies literals from p up to the next marker (or the end); returns where the copy stopped, or
 // nullptr when the destination filled up first. While both sides have room, 64 bytes are stored
 // per step and the output advances only over the literals among them.
+const uint8_t* CopyLiterals(const uint8_t* p, const uint8_t* end, uint8_t marker, Sink& sink);
+
+// CopyLiterals with AVX2: 64 bytes per step while both sides have room, the marker's position
+// taken straight from the compare masks; the rest as before.
+AC_AVX2 const uint8_t* CopyLiteralsAvx2(const uint8_t* p, const uint8_t* end, uint8_t marker,
+                                        Sink& sink) {
+  const __m256i vm = _mm256_set1_epi8(static_cast<char>(marker));
+  uint8_t* out = sink.Next();
+  const uint8_t* const outEnd = out + sink.Room();
+  while (end - p >= 64 && outEnd - out >= 64) {
+    const __m256i a0 = Load256(p), a1 = Load256(p + 32);
+    Store256(out, a0);
+    Store256(out + 32, a1);
+    const uint64_t hits =
+        static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a0, vm))) |
+        uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a1, vm)))} << 32;
+    if (hits != 0) {
+      const uint32_t j = static_cast<uint32_t>(std::countr_zero(hits));
+      sink.Next() = out + j;
+      return p + j;
+    }
+    p += 64;
+    out += 64;
+  }
+  sink.Next() = out;
+  return CopyLiterals(p, end, marker, sink);
+}
+
 const uint8_t* CopyLiterals(const uint8_t* p, const uint8_t* end, uint8_t marker, Sink& sink) {
   const __m128i vm = _mm_set1_epi8(static_cast<char>(marker));
   uint8_t*& out = sink.Next();
@@ -512,7 +559,7 @@ UnpackResult UnpackMarkerBlock(const uint8_t* block, uint32_t length, uint8_t ma
   const uint8_t* p = block + 2;
   const uint8_t* const end = block + length;
   while (p != end) {
-    p = CopyLiterals(p, end, marker, sink);
+    p = useAvx2 ? CopyLiteralsAvx2(p, end, marker, sink) : CopyLiterals(p, end, marker, sink);
     if (p == nullptr) return Finish(sink, false);
     if (p == end) break;
     if (end - p < 3) return Finish(sink, false);
