@@ -163,11 +163,10 @@ AC_AVX2 bool MarkValuesAvx2(const uint8_t* s, uint32_t from, uint32_t to, SeenTa
   uint32_t marked = 0;
   for (; to - i >= 32; i += 32) {
     if (AllPresent(Load256(s + i), low, high)) continue;
-    for (uint32_t j = 0; j < 32; j += 8) {
-      uint64_t w;
-      std::memcpy(&w, s + i + j, 8);
-      for (int b = 0; b < 64; b += 8) seen[(w >> b) & 0xFF] = 1;
-    }
+    // Byte loads straight into the index: one load and one store per byte.
+    const uint8_t* const chunk = s + i;
+#pragma GCC unroll 32
+    for (int j = 0; j < 32; ++j) seen[chunk[j]] = 1;
     if (++marked % 4 != 0) continue;
     set = SeenBitmap(seen);
     const __m256i ones = _mm256_set1_epi8(-1);
@@ -265,37 +264,46 @@ uint8_t* PutCount(uint8_t* out, uint32_t run) {
   return out + 3;
 }
 
-// The vector loop of NextRun with AVX2. Every run starts with three equal bytes, which a window
-// of random data or text almost never holds, so each 64-byte window is first tested for any
-// s[j] == s[j + 1] == s[j + 2] (two compares ANDed, one test); only windows that pass go through
-// the exact neighbour mask. Stops at a run start (returns true, `at` on it) or when fewer than 66
-// bytes remain (returns false, `at` where the scan stopped). Works on local copies of `at` and
-// `to`: the stores through `out` could otherwise alias them and pin them to memory.
+// The exact neighbour mask of the 64 bytes at s with AVX2: bit j set where s[j] == s[j + 1].
+AC_AVX2 uint64_t NeighbourMaskAvx2(const uint8_t* s) {
+  const uint64_t m0 =
+      static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(Load256(s), Load256(s + 1))));
+  const uint64_t m1 = static_cast<uint32_t>(
+      _mm256_movemask_epi8(_mm256_cmpeq_epi8(Load256(s + 32), Load256(s + 33))));
+  return m0 | m1 << 32;
+}
+
+// The vector loop of NextRun with AVX2. A run of 4 or more starting at j holds three equal bytes
+// starting at j and at j + 1, one of which is odd; so a 64-byte window whose odd offsets 1..63
+// start no three equal bytes holds no run start. One 16-bit compare of the input at offset 1
+// against the input at offset 2 tests 16 odd offsets at once (s[o], s[o + 1] against s[o + 1], s[o
+// + 2]), and the vector at offset 1 is also what is stored: the window's byte 0 was stored by the
+// window before (or on entry). Only windows that fail the test go through the exact neighbour mask.
+// Stores reach out + 64; the output advances to 32-byte boundaries of out + 1 so that the stores
+// are aligned. Stops at a run start (returns true, `at` on it) or when fewer than 66 bytes remain
+// (returns false, `at` where the scan stopped). Works on local copies of `at` and `to`: the
+// stores through `out` could otherwise alias them and pin them to memory.
 template <uint32_t RunMin>
 AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& to) {
   uint32_t i = at;
   uint8_t* out = to;
   bool found = false;
+  if (k - i >= kWindow + 2) *out = s[i];
   while (k - i >= kWindow + 2) {
     const uint8_t* p = s + i;
-    const __m256i a0 = Load256(p), a1 = Load256(p + 32);
-    Store256(out, a0);
-    Store256(out + 32, a1);
-    const __m256i e0 = _mm256_cmpeq_epi8(a0, Load256(p + 1));
-    const __m256i e1 = _mm256_cmpeq_epi8(a1, Load256(p + 33));
-    const __m256i triples =
-        _mm256_or_si256(_mm256_and_si256(e0, _mm256_cmpeq_epi8(a0, Load256(p + 2))),
-                        _mm256_and_si256(e1, _mm256_cmpeq_epi8(a1, Load256(p + 34))));
-    // The window advances only as far as the next 32-byte boundary of the output, so that after
-    // the first window the stores are aligned.
-    const uint32_t limit = kWindow - static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out) & 31);
+    const __m256i b0 = Load256(p + 1), b1 = Load256(p + 33);
+    Store256(out + 1, b0);
+    Store256(out + 33, b1);
+    const __m256i triples = _mm256_or_si256(_mm256_cmpeq_epi16(b0, Load256(p + 2)),
+                                            _mm256_cmpeq_epi16(b1, Load256(p + 34)));
+    const uint32_t limit =
+        kWindow - static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out + 1) & 31);
     if (_mm256_testz_si256(triples, triples)) [[likely]] {
       out += limit;
       i += limit;
       continue;
     }
-    const uint64_t m = static_cast<uint32_t>(_mm256_movemask_epi8(e0)) |
-                       uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(e1))} << 32;
+    const uint64_t m = NeighbourMaskAvx2(p);
     const uint64_t starts = RunStarts(m, RunMin);
     const uint32_t first = starts ? static_cast<uint32_t>(std::countr_zero(starts)) : kWindow;
     if (first < limit) {
