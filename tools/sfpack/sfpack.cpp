@@ -24,9 +24,9 @@
 #include "toolkit/TMemoryStream.h"
 #include "toolkit/TReadOnlyMemoryStream.h"
 #include "toolkit/ToolkitErrors.h"
+#include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/PackListing.h"
-#include "tools/sfpack/PeResource.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ void WriteFile(const std::string& Path, std::span<const uint8_t> Data) {
 
 // The pack itself, or the StoredData inside the TFORM1 form data of a program file.
 std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
-  if (!sfpack::IsPeFile(File)) return File;
-  auto form = sfpack::FindPeResource(File, sfpack::kRtRcData, "TFORM1");
+  if (!PeFile::IsPeFile(File)) return File;
+  auto form = PeFile(File).Resource(kRtRcData, "TFORM1");
   if (!form) throw std::runtime_error(Path + ": no RCDATA resource TFORM1");
   auto pack = sfpack::FindFormBinaryProperty(*form, "StoredData");
   if (!pack) throw std::runtime_error(Path + ": the form data holds no StoredData");

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/launcher/PeFile.h"
+#include "tests/host/launcher/ProgramImage.h"
+#include "tools/pe/PeFile.h"
 
 namespace {
 
@@ -88,9 +89,9 @@ class ImageBuilder {
 };
 
 // Runs every reading operation; a damaged image may only end in PeError. True when read whole.
-bool ReadEverything(std::vector<uint8_t> bytes) {
+bool ReadEverything(const std::vector<uint8_t>& bytes) {
   try {
-    const PeFile file(std::move(bytes));
+    const PeFile file(bytes);
     (void)file.ImportedDlls();
     (void)file.Resource(24, 1);
     (void)ProgramImageProblems(file);
@@ -102,7 +103,8 @@ bool ReadEverything(std::vector<uint8_t> bytes) {
 
 TEST(PeFile, ReadsImportsAndManifestOfAWellFormedImage) {
   ImageBuilder builder;
-  const PeFile file(builder.Build());
+  const std::vector<uint8_t> image = builder.Build();
+  const PeFile file(image);
   EXPECT_EQ(file.ImportedDlls(), (std::vector<std::string>{"KERNEL32.dll", "user32.dll"}));
   const auto manifest = file.Resource(24, 1);
   ASSERT_TRUE(manifest.has_value());

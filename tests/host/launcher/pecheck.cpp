@@ -5,7 +5,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "tests/host/launcher/PeFile.h"
+#include "tests/host/launcher/ProgramImage.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
   }
   std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   try {
-    const PeFile file(std::move(bytes));
+    const PeFile file(bytes);
     for (const std::string& dll : file.ImportedDlls()) std::printf("imports %s\n", dll.c_str());
     const auto problems = ProgramImageProblems(file);
     for (const std::string& problem : problems) std::printf("FAIL: %s\n", problem.c_str());

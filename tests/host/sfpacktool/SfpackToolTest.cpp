@@ -10,9 +10,9 @@
 #include "storage/acFileStorage.h"
 #include "toolkit/TMemoryStream.h"
 #include "toolkit/ToolkitErrors.h"
+#include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/PackListing.h"
-#include "tools/sfpack/PeResource.h"
 
 namespace {
 
@@ -191,25 +191,25 @@ TEST(SfpackToolTest, FormWalkerFindsStoredDataInANestedRecord) {
 TEST(SfpackToolTest, ResourceFinderReadsTheProgramFile) {
   const Bytes form = MakeForm(MakePack());
   const Bytes pe = MakePe(form);
-  ASSERT_TRUE(sfpack::IsPeFile(pe));
-  auto found = sfpack::FindPeResource(pe, sfpack::kRtRcData, "TFORM1");
+  ASSERT_TRUE(PeFile::IsPeFile(pe));
+  auto found = PeFile(pe).Resource(kRtRcData, "TFORM1");
   ASSERT_TRUE(found.has_value());
   EXPECT_EQ(Bytes(found->begin(), found->end()), form);
-  EXPECT_FALSE(sfpack::FindPeResource(pe, sfpack::kRtRcData, "OTHER").has_value());
-  EXPECT_FALSE(sfpack::FindPeResource(pe, 3, "TFORM1").has_value());
-  EXPECT_FALSE(sfpack::IsPeFile(form));
+  EXPECT_FALSE(PeFile(pe).Resource(kRtRcData, "OTHER").has_value());
+  EXPECT_FALSE(PeFile(pe).Resource(3, "TFORM1").has_value());
+  EXPECT_FALSE(PeFile::IsPeFile(form));
 
   // A size running past the section, and every truncation, are errors.
   Bytes big = pe;
   const size_t sizeField = 0x200 + 72 + 4;
   Set32(big, sizeField, 0x7FFFFFFF);
-  EXPECT_THROW(sfpack::FindPeResource(big, sfpack::kRtRcData, "TFORM1"), std::runtime_error);
+  EXPECT_THROW(PeFile(big).Resource(kRtRcData, "TFORM1"), std::runtime_error);
   Bytes loop = pe;
   Set32(loop, 0x200 + 16 + 4, 0x80000000u | 0x7FFFFFF0u);  // subdirectory far outside
-  EXPECT_THROW(sfpack::FindPeResource(loop, sfpack::kRtRcData, "TFORM1"), std::runtime_error);
+  EXPECT_THROW(PeFile(loop).Resource(kRtRcData, "TFORM1"), std::runtime_error);
   for (size_t n = 0x40; n < pe.size(); n += 61) {
     Bytes cut(pe.begin(), pe.begin() + static_cast<std::ptrdiff_t>(n));
-    EXPECT_THROW(sfpack::FindPeResource(cut, sfpack::kRtRcData, "TFORM1"), std::runtime_error) << n;
+    EXPECT_THROW(PeFile(cut).Resource(kRtRcData, "TFORM1"), std::runtime_error) << n;
   }
 }
 

@@ -1,0 +1,178 @@
+#include "tools/pe/PeFile.h"
+
+#include "toolkit/SameText.h"
+
+namespace {
+
+constexpr uint32_t kImportDirectory = 1;
+constexpr uint32_t kResourceDirectory = 2;
+constexpr uint32_t kPeSignature = 0x00004550u;
+constexpr uint32_t kSubdirFlag = 0x80000000u;
+constexpr size_t kMaxImports = 4096;
+constexpr size_t kMaxName = 4096;
+
+}  // namespace
+
+bool PeFile::IsPeFile(std::span<const uint8_t> bytes) {
+  if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return false;
+  auto u32 = [&](size_t at) {
+    return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
+           uint32_t{bytes[at + 3]} << 24;
+  };
+  const uint32_t pe = u32(0x3C);
+  return pe <= bytes.size() - 4 && u32(pe) == kPeSignature;
+}
+
+PeFile::PeFile(std::span<const uint8_t> bytes) : bytes_(bytes) {
+  if (bytes_.size() < 0x40 || bytes_[0] != 'M' || bytes_[1] != 'Z') {
+    throw PeError("not a program file: no MZ header");
+  }
+  const uint32_t pe = U32(0x3C);
+  if (U32(pe) != kPeSignature) throw PeError("no PE signature at offset " + std::to_string(pe));
+  const uint16_t sectionCount = U16(pe + 6);
+  const uint16_t optionalSize = U16(pe + 20);
+  const uint64_t optional = uint64_t{pe} + 24;
+  const uint16_t magic = U16(optional);
+  uint64_t directories = 0;
+  uint64_t countField = 0;
+  if (magic == 0x10B) {
+    countField = optional + 92;
+    directories = optional + 96;
+  } else if (magic == 0x20B) {
+    countField = optional + 108;
+    directories = optional + 112;
+  } else {
+    throw PeError("unknown optional header magic " + std::to_string(magic));
+  }
+  const uint32_t directoryCount = U32(countField);
+  if (directories + 8ull * directoryCount > optional + optionalSize) {
+    throw PeError("data directories run past the optional header");
+  }
+  auto directory = [&](uint32_t index) {
+    if (index >= directoryCount) return Directory{};
+    return Directory{U32(directories + 8 * index), U32(directories + 8 * index + 4)};
+  };
+  imports_ = directory(kImportDirectory);
+  resources_ = directory(kResourceDirectory);
+  const uint64_t table = optional + optionalSize;
+  for (uint16_t i = 0; i < sectionCount; ++i) {
+    const uint64_t at = table + 40ull * i;
+    Section s{U32(at + 12), U32(at + 8), U32(at + 20), U32(at + 16)};
+    if (uint64_t{s.rawOffset} + s.rawSize > bytes_.size()) {
+      throw PeError("section " + std::to_string(i) + " runs past the end of the file");
+    }
+    sections_.push_back(s);
+  }
+}
+
+uint16_t PeFile::U16(uint64_t offset) const {
+  if (offset > bytes_.size() || bytes_.size() - offset < 2) {
+    throw PeError("read past the end at " + std::to_string(offset));
+  }
+  return static_cast<uint16_t>(bytes_[offset] | bytes_[offset + 1] << 8);
+}
+
+uint32_t PeFile::U32(uint64_t offset) const {
+  return U16(offset) | static_cast<uint32_t>(U16(offset + 2)) << 16;
+}
+
+uint64_t PeFile::Map(uint64_t rva, uint64_t size) const {
+  for (const Section& s : sections_) {
+    if (rva < s.virtualAddress) continue;
+    const uint64_t inside = rva - s.virtualAddress;
+    // Past the raw data lies the zero-filled tail, which is not in the file.
+    if (inside >= s.rawSize || size > s.rawSize - inside) continue;
+    return s.rawOffset + inside;
+  }
+  throw PeError("address " + std::to_string(rva) + " (" + std::to_string(size) +
+                " bytes) lies in no section data");
+}
+
+std::string PeFile::CString(uint32_t rva) const {
+  std::string text;
+  for (uint64_t at = Map(rva, 1);; ++at) {
+    if (at >= bytes_.size()) throw PeError("unterminated name at address " + std::to_string(rva));
+    if (bytes_[at] == 0) return text;
+    if (text.size() == kMaxName) throw PeError("name too long at address " + std::to_string(rva));
+    text.push_back(static_cast<char>(bytes_[at]));
+  }
+}
+
+std::vector<std::string> PeFile::ImportedDlls() const {
+  std::vector<std::string> names;
+  if (imports_.rva == 0) return names;
+  for (uint64_t entry = imports_.rva;; entry += 20) {
+    if (names.size() == kMaxImports) throw PeError("import table without an end");
+    const uint64_t at = Map(entry, 20);
+    const uint32_t lookup = U32(at);
+    const uint32_t name = U32(at + 12);
+    const uint32_t thunks = U32(at + 16);
+    if (lookup == 0 && name == 0 && thunks == 0) return names;
+    names.push_back(CString(name));
+  }
+}
+
+// The entries of the resource directory at `offset` from the start of the resource data.
+std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset) const {
+  const uint64_t rva = uint64_t{resources_.rva} + offset;
+  const uint64_t header = Map(rva, 16);
+  const uint32_t count = U16(header + 12) + U16(header + 14);
+  const uint64_t entries = Map(rva + 16, 8ull * count);
+  std::vector<ResourceEntry> result;
+  for (uint32_t i = 0; i < count; ++i) {
+    result.push_back(ResourceEntry{U32(entries + 8ull * i), U32(entries + 8ull * i + 4)});
+  }
+  return result;
+}
+
+// A named entry's name (length-prefixed UTF-16, non-ASCII characters as '?').
+std::string PeFile::ResourceName(uint32_t nameField) const {
+  const uint64_t rva = uint64_t{resources_.rva} + (nameField & ~kSubdirFlag);
+  const uint32_t length = U16(Map(rva, 2));
+  const uint64_t chars = Map(rva + 2, 2ull * length);
+  std::string text;
+  for (uint32_t i = 0; i < length; ++i) {
+    const uint32_t c = U16(chars + 2ull * i);
+    text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
+  }
+  return text;
+}
+
+template <typename Match>
+std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Match matches) const {
+  if (resources_.rva == 0) return std::nullopt;
+  auto subdirectory = [](const ResourceEntry& e) {
+    if ((e.target & kSubdirFlag) == 0)
+      throw PeError("resource tree out of shape: data, not a directory");
+    return e.target & ~kSubdirFlag;
+  };
+  for (const ResourceEntry& t : ResourceDirectory(0)) {
+    if (t.name != type) continue;
+    for (const ResourceEntry& n : ResourceDirectory(subdirectory(t))) {
+      if (!matches(n.name)) continue;
+      const std::vector<ResourceEntry> languages = ResourceDirectory(subdirectory(n));
+      if (languages.empty()) return std::nullopt;
+      if (languages[0].target & kSubdirFlag) {
+        throw PeError("resource tree out of shape: a directory, not data");
+      }
+      const uint64_t entry = Map(uint64_t{resources_.rva} + languages[0].target, 16);
+      const uint32_t dataRva = U32(entry);
+      const uint32_t size = U32(entry + 4);
+      if (size == 0) return std::span<const uint8_t>();
+      return bytes_.subspan(Map(dataRva, size), size);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::span<const uint8_t>> PeFile::Resource(uint32_t type, uint32_t id) const {
+  return FindResource(type,
+                      [id](uint32_t name) { return (name & kSubdirFlag) == 0 && name == id; });
+}
+
+std::optional<std::span<const uint8_t>> PeFile::Resource(uint32_t type,
+                                                         std::string_view name) const {
+  return FindResource(type, [&](uint32_t field) {
+    return (field & kSubdirFlag) != 0 && SameText(ResourceName(field), name);
+  });
+}
