@@ -1,12 +1,12 @@
-// The "TPF0" form-data reader (ReadComponentRes). It parses from a copy of the stream's
-// remaining bytes with every length checked against what is left, so damaged data ends in an
-// EReadError with its offset, never in a read outside the data.
-#include <cstring>
+// The "TPF0" form-data reader (ReadComponentRes). It parses a copy of the stream's remaining
+// bytes through the bounds-checked TFormBinaryReader, so damaged data ends in an EReadError with
+// its offset, never in a read outside the data.
 #include <span>
 #include <string>
 #include <vector>
 
 #include "toolkit/ClassRegistry.h"
+#include "toolkit/FormBinaryReader.h"
 #include "toolkit/FormStreaming.h"
 #include "toolkit/IntegerConsts.h"
 #include "toolkit/SameText.h"
@@ -20,15 +20,7 @@ namespace {
 // Nesting deeper than this is refused rather than followed (the reader recurses per level).
 constexpr int kMaxNesting = 64;
 
-// One value as it stands in the data, decoded but not yet applied.
-struct TValue {
-  uint8_t Type = 0;
-  size_t Offset = 0;  // of the type byte
-  int64_t Int = 0;
-  std::string Text;                // string or identifier
-  std::vector<std::string> Names;  // set
-  std::span<const uint8_t> Bytes;  // binary
-};
+using TValue = TFormValue;
 
 const char* ValueTypeText(uint8_t Type) {
   switch (Type) {
@@ -79,15 +71,11 @@ bool IsInteger(uint8_t Type) {
 
 class TFormReader {
  public:
-  TFormReader(std::span<const uint8_t> Data, TComponent& Root) : data_(Data), root_(Root) {}
+  TFormReader(std::span<const uint8_t> Data, TComponent& Root) : in_(Data), root_(Root) {}
 
   // Reads signature and root record; returns the number of bytes used.
   size_t Read() {
-    Need(sizeof kFormSignature);
-    if (std::memcmp(data_.data(), kFormSignature, sizeof kFormSignature) != 0) {
-      Fail(0, "Invalid form data: the signature TPF0 is missing");
-    }
-    pos_ = sizeof kFormSignature;
+    Checked(&TFormBinaryReader::ReadSignature);
     try {
       ReadComponent(nullptr, 0);
     } catch (...) {
@@ -95,7 +83,7 @@ class TFormReader {
       throw;
     }
     NotifyLoaded();
-    return pos_;
+    return in_.Position();
   }
 
   // Applies a value found for a declared (DefineProperties) property.
@@ -113,83 +101,27 @@ class TFormReader {
 
  private:
   // --- bytes -------------------------------------------------------------------------------
-  void Need(size_t Count) {
-    if (data_.size() - pos_ < Count) {
-      Fail(pos_, "Unexpected end of form data (" + std::to_string(Count) + " more bytes needed, " +
-                     std::to_string(data_.size() - pos_) + " left)");
+  // Runs one read of the byte layer; its errors get the component context and offset here
+  // (only here: an EFormDataError from a component's own stored-data reader passes unchanged).
+  template <typename T>
+  T Checked(T (TFormBinaryReader::*Read)()) {
+    try {
+      return (in_.*Read)();
+    } catch (const EFormDataError& e) {
+      Fail(e.Offset(), e.Message());
     }
   }
-  uint8_t ReadByte() {
-    Need(1);
-    return data_[pos_++];
-  }
-  uint8_t PeekByte() {
-    Need(1);
-    return data_[pos_];
-  }
-  uint32_t ReadUInt(size_t Width) {
-    Need(Width);
-    uint32_t v = 0;
-    for (size_t i = 0; i < Width; ++i) v |= static_cast<uint32_t>(data_[pos_ + i]) << (8 * i);
-    pos_ += Width;
-    return v;
-  }
-  std::string ReadChars(size_t Count) {
-    Need(Count);
-    std::string s(reinterpret_cast<const char*>(data_.data() + pos_), Count);
-    pos_ += Count;
-    return s;
-  }
-  std::string ReadShortString() { return ReadChars(ReadByte()); }
-
-  TValue ReadValue() {
-    TValue v;
-    v.Offset = pos_;
-    v.Type = ReadByte();
-    switch (v.Type) {
-      case vaInt8:
-        v.Int = static_cast<int8_t>(ReadUInt(1));
-        break;
-      case vaInt16:
-        v.Int = static_cast<int16_t>(ReadUInt(2));
-        break;
-      case vaInt32:
-        v.Int = static_cast<int32_t>(ReadUInt(4));
-        break;
-      case vaString:
-      case vaIdent:
-        v.Text = ReadShortString();
-        break;
-      case vaLString:
-        v.Text = ReadChars(ReadUInt(4));
-        break;
-      case vaFalse:
-      case vaTrue:
-        break;
-      case vaBinary: {
-        uint32_t count = ReadUInt(4);
-        Need(count);
-        v.Bytes = data_.subspan(pos_, count);
-        pos_ += count;
-        break;
-      }
-      case vaSet:
-        for (std::string name = ReadShortString(); !name.empty(); name = ReadShortString()) {
-          v.Names.push_back(std::move(name));
-        }
-        break;
-      default:
-        Fail(v.Offset, "Unsupported value type " + std::to_string(v.Type));
-    }
-    return v;
-  }
+  uint8_t ReadByte() { return Checked(&TFormBinaryReader::ReadByte); }
+  uint8_t PeekByte() { return Checked(&TFormBinaryReader::PeekByte); }
+  std::string ReadShortString() { return Checked(&TFormBinaryReader::ReadName); }
+  TValue ReadValue() { return Checked(&TFormBinaryReader::ReadValue); }
 
   // --- components --------------------------------------------------------------------------
   void ReadComponent(TComponent* Parent, int Depth) {
-    if (Depth > kMaxNesting) Fail(pos_, "Components nested too deeply");
-    size_t classOffset = pos_;
+    if (Depth > kMaxNesting) Fail(in_.Position(), "Components nested too deeply");
+    size_t classOffset = in_.Position();
     std::string className = ReadShortString();
-    size_t nameOffset = pos_;
+    size_t nameOffset = in_.Position();
     std::string name = ReadShortString();
     TComponent* saved = current_;
     TComponent* c =
@@ -199,9 +131,9 @@ class TFormReader {
     current_ = c;
     SetField(*c, nameOffset);
     while (PeekByte() != 0) ReadProperty(*c);
-    ++pos_;
+    ReadByte();
     while (PeekByte() != 0) ReadComponent(c, Depth + 1);
-    ++pos_;
+    ReadByte();
     current_ = saved;
   }
 
@@ -281,7 +213,7 @@ class TFormReader {
   }
 
   void ReadProperty(TComponent& Instance) {
-    size_t nameOffset = pos_;
+    size_t nameOffset = in_.Position();
     std::string path = ReadShortString();
     TTarget target = Resolve(Instance, path, nameOffset);
     TValue value = ReadValue();
@@ -445,8 +377,7 @@ class TFormReader {
     root_.SetLoading(false);
   }
 
-  std::span<const uint8_t> data_;
-  size_t pos_ = 0;
+  TFormBinaryReader in_;
   TComponent& root_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> loaded_;   // root first, then in creation order

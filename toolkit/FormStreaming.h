@@ -1,32 +1,9 @@
-// Reading and writing components as "TPF0" form data.
-//
-// Layout: the signature "TPF0", then the root's component record: class name and component
-// name (length byte + characters), properties (name, value) ended by an empty name, child
-// records (same layout) ended by a zero byte. A value is a type byte and its data:
-//   2 int8, 3 int16 LE, 4 int32 LE, 6 string (length byte + chars), 7 identifier,
-//   8 False, 9 True, 10 binary (uint32 LE count + bytes), 11 set (identifiers ended by an empty
-//   one), 12 long string (uint32 LE length + chars; written for strings over 255 bytes).
+// Reading and writing components as "TPF0" form data (byte layout in FormBinary.h).
 #pragma once
 
+#include "toolkit/FormBinary.h"
 #include "toolkit/TComponent.h"
 #include "toolkit/TStream.h"
-
-// Value type bytes of the form data.
-enum TValueType : uint8_t {
-  vaInt8 = 2,
-  vaInt16 = 3,
-  vaInt32 = 4,
-  vaString = 6,
-  vaIdent = 7,
-  vaFalse = 8,
-  vaTrue = 9,
-  vaBinary = 10,
-  vaSet = 11,
-  vaLString = 12,
-};
-
-// The signature that opens form data.
-inline constexpr char kFormSignature[4] = {'T', 'P', 'F', '0'};
 
 // Reads form data from Stream's position into Root, whose class must be the one the data names.
 // Root takes the stored name; children are created through the class registry with Root as

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "toolkit/FormBinaryWriter.h"
 #include "toolkit/FormStreaming.h"
 #include "toolkit/IntegerConsts.h"
 #include "toolkit/TEnumInfo.h"
@@ -21,69 +22,22 @@ class TFormWriter {
   explicit TFormWriter(TComponent& Root) : root_(Root) {}
 
   const std::vector<uint8_t>& Write() {
-    out_.assign(std::begin(kFormSignature), std::end(kFormSignature));
+    out_.WriteSignature();
     WriteComponent(root_, 0);
-    return out_;
+    return out_.Bytes();
   }
 
-  void WriteName(const std::string& Name) { WriteShortString(Name, "Name"); }
-  void WriteByte(uint8_t B) { out_.push_back(B); }
-  void WriteUInt(uint32_t V, size_t Width) {
-    for (size_t i = 0; i < Width; ++i) out_.push_back(static_cast<uint8_t>(V >> (8 * i)));
-  }
-  // An integer in the smallest of the three widths that holds it.
-  void WriteInteger(int32_t V) {
-    if (V >= -128 && V <= 127) {
-      WriteByte(vaInt8);
-      WriteUInt(static_cast<uint32_t>(V), 1);
-    } else if (V >= -32768 && V <= 32767) {
-      WriteByte(vaInt16);
-      WriteUInt(static_cast<uint32_t>(V), 2);
-    } else {
-      WriteByte(vaInt32);
-      WriteUInt(static_cast<uint32_t>(V), 4);
-    }
-  }
-  void WriteBinary(const std::vector<uint8_t>& Bytes) {
-    if (Bytes.size() > UINT32_MAX) throw EWriteError("Binary property too large");
-    WriteByte(vaBinary);
-    WriteUInt(static_cast<uint32_t>(Bytes.size()), 4);
-    out_.insert(out_.end(), Bytes.begin(), Bytes.end());
-  }
+  TFormBinaryWriter& Out() { return out_; }
 
  private:
-  void WriteShortString(const std::string& S, const char* What) {
-    if (S.size() > 255) {
-      throw EWriteError(std::string(What) + " longer than 255 bytes: " + S.substr(0, 40) + "...");
-    }
-    WriteByte(static_cast<uint8_t>(S.size()));
-    out_.insert(out_.end(), S.begin(), S.end());
-  }
-  void WriteIdent(const std::string& S) {
-    WriteByte(vaIdent);
-    WriteShortString(S, "Identifier");
-  }
-  // Strings up to 255 bytes take the short form, longer ones the long form.
-  void WriteString(const std::string& S) {
-    if (S.size() <= 255) {
-      WriteByte(vaString);
-      WriteShortString(S, "String");
-      return;
-    }
-    if (S.size() > UINT32_MAX) throw EWriteError("String too long");
-    WriteByte(vaLString);
-    WriteUInt(static_cast<uint32_t>(S.size()), 4);
-    out_.insert(out_.end(), S.begin(), S.end());
-  }
-
   void WriteComponent(TComponent& C, int Depth) {
     if (Depth > kMaxNesting) throw EWriteError("Components nested too deeply at " + C.Name());
-    WriteShortString(C.ClassName(), "Class name");
-    WriteShortString(C.Name(), "Component name");
+    out_.WriteName(C.ClassName(), "Class name");
+    out_.WriteName(C.Name(), "Component name");
     WriteProperties(C, "", 0);
-    WriteByte(0);
+    out_.WriteEnd();
     C.GetChildren([this, Depth](TComponent* Child) { WriteComponent(*Child, Depth + 1); }, &root_);
-    WriteByte(0);
+    out_.WriteEnd();
   }
 
   void WriteProperties(TPersistent& Object, const std::string& Prefix, int Depth) {
@@ -101,21 +55,21 @@ class TFormWriter {
       WriteProperties(*Prop.GetSubObject(Object), Name + ".", Depth + 1);
       return;
     }
-    WriteName(Name);
+    out_.WriteName(Name);
     switch (Prop.Kind) {
       case TPropKind::Integer: {
         // 32-bit: unsigned figures are written as their signed bit pattern.
         auto v = static_cast<int32_t>(static_cast<uint32_t>(Prop.GetOrd(Object)));
         std::string ident;
         if (IntToIdent(Prop.IntegerType, v, ident)) {
-          WriteIdent(ident);
+          out_.WriteIdent(ident);
         } else {
-          WriteInteger(v);
+          out_.WriteInteger(v);
         }
         break;
       }
       case TPropKind::Boolean:
-        WriteByte(Prop.GetOrd(Object) ? vaTrue : vaFalse);
+        out_.WriteBoolean(Prop.GetOrd(Object) != 0);
         break;
       case TPropKind::Enumeration: {
         int64_t ordinal = Prop.GetOrd(Object);
@@ -124,17 +78,17 @@ class TFormWriter {
           throw EWriteError("Value " + std::to_string(ordinal) + " of property " + Name +
                             " is not a " + Prop.Enum->Name());
         }
-        WriteIdent(std::string(ident));
+        out_.WriteIdent(ident);
         break;
       }
       case TPropKind::Set:
         WriteSet(static_cast<uint64_t>(Prop.GetOrd(Object)), *Prop.Enum, Name);
         break;
       case TPropKind::String:
-        WriteString(Prop.GetStr(Object));
+        out_.WriteString(Prop.GetStr(Object));
         break;
       case TPropKind::Event:
-        WriteIdent(Prop.GetMethodName(Object));
+        out_.WriteIdent(Prop.GetMethodName(Object));
         break;
       case TPropKind::Object:
         break;
@@ -145,12 +99,11 @@ class TFormWriter {
     if (Bits >> Element.Count() != 0) {
       throw EWriteError("Set property " + Name + " holds values outside " + Element.Name());
     }
-    WriteByte(vaSet);
+    std::vector<std::string> names;
     for (int32_t i = 0; i < Element.Count(); ++i) {
-      if (Bits & (uint64_t{1} << i))
-        WriteShortString(std::string(Element.ValueName(i)), "Identifier");
+      if (Bits & (uint64_t{1} << i)) names.emplace_back(Element.ValueName(i));
     }
-    WriteByte(0);
+    out_.WriteSet(names);
   }
 
   // Writes the properties an object declares itself, under the object's prefix.
@@ -166,15 +119,15 @@ class TFormWriter {
       if (!HasData || !WriteData) return;
       TMemoryStream data;
       WriteData(data);
-      writer_.WriteName(prefix_ + Name);
-      writer_.WriteBinary(data.Bytes());
+      writer_.Out().WriteName(prefix_ + Name);
+      writer_.Out().WriteBinary(data.Bytes());
     }
     void DefineIntegerProperty(const std::string& Name,
                                const std::function<void(int32_t)>& /*ReadData*/,
                                const std::function<int32_t()>& WriteData, bool HasData) override {
       if (!HasData || !WriteData) return;
-      writer_.WriteName(prefix_ + Name);
-      writer_.WriteInteger(WriteData());
+      writer_.Out().WriteName(prefix_ + Name);
+      writer_.Out().WriteInteger(WriteData());
     }
 
    private:
@@ -183,7 +136,7 @@ class TFormWriter {
   };
 
   TComponent& root_;
-  std::vector<uint8_t> out_;
+  TFormBinaryWriter out_;
 };
 
 }  // namespace

@@ -4,19 +4,16 @@
 
 #include <vector>
 
-#include "toolkit/TStream.h"
+#include "toolkit/TCustomMemoryStream.h"
 
-class TMemoryStream : public TStream {
-  TOOLKIT_CLASS(TMemoryStream, TStream)
+class TMemoryStream : public TCustomMemoryStream {
+  TOOLKIT_CLASS(TMemoryStream, TCustomMemoryStream)
 
  public:
-  size_t Read(void* Buffer, size_t Count) override;
   // Writes at the position, growing the stream (a gap after a seek past the end reads as zeros).
   size_t Write(const void* Buffer, size_t Count) override;
-  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   // New bytes are zero; the position is kept, but moved back to the end if it lay beyond.
   void SetSize(int64_t NewSize) override;
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
 
   uint8_t* Memory() { return data_.data(); }
   const uint8_t* Memory() const { return data_.data(); }
@@ -26,7 +23,9 @@ class TMemoryStream : public TStream {
   void LoadFromStream(TStream& Source);  // replaces the content with all of Source
   void SaveToStream(TStream& Dest) const;
 
+ protected:
+  std::span<const uint8_t> Contents() const override { return data_; }
+
  private:
   std::vector<uint8_t> data_;
-  int64_t position_ = 0;
 };

@@ -4,25 +4,24 @@
 
 #include <span>
 
-#include "toolkit/TStream.h"
+#include "toolkit/TCustomMemoryStream.h"
 
-class TReadOnlyMemoryStream : public TStream {
-  TOOLKIT_CLASS(TReadOnlyMemoryStream, TStream)
+class TReadOnlyMemoryStream : public TCustomMemoryStream {
+  TOOLKIT_CLASS(TReadOnlyMemoryStream, TCustomMemoryStream)
 
  public:
   explicit TReadOnlyMemoryStream(std::span<const uint8_t> Data) : data_(Data) {}
   TReadOnlyMemoryStream(const void* Data, size_t Size)
       : data_(static_cast<const uint8_t*>(Data), Size) {}
 
-  size_t Read(void* Buffer, size_t Count) override;
   size_t Write(const void* Buffer, size_t Count) override;  // takes nothing: returns 0
-  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
-  void SetSize(int64_t NewSize) override;  // EStreamError
-  int64_t Size() override { return static_cast<int64_t>(data_.size()); }
+  void SetSize(int64_t NewSize) override;                   // EStreamError
 
   const uint8_t* Memory() const { return data_.data(); }
 
+ protected:
+  std::span<const uint8_t> Contents() const override { return data_; }
+
  private:
   std::span<const uint8_t> data_;
-  int64_t position_ = 0;
 };
