@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "toolkit/FormBinaryReader.h"
 #include "tools/formconv/FormSyntax.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormWriter.h"
@@ -10,68 +11,86 @@ namespace formtext {
 
 namespace {
 
-// Walks the binary form once, handing what it reads to the text writer.
+// Walks the binary form once through the toolkit's byte layer, handing what it reads to the
+// text writer. The layer's errors are put into the converter's words here, with the offset.
 class BinaryFormReader {
  public:
-  explicit BinaryFormReader(std::span<const uint8_t> data) : data_(data) {}
+  explicit BinaryFormReader(std::span<const uint8_t> data) : in_(data) {}
 
   std::string Convert() {
-    ReadSignature();
+    try {
+      in_.ReadSignature();
+    } catch (const EFormDataError&) {
+      throw FormTextError::AtOffset(0, "missing signature \"TPF0\"");
+    }
     ReadComponent(0);
-    if (pos_ != data_.size()) {
-      throw FormTextError::AtOffset(pos_, std::to_string(data_.size() - pos_) +
-                                              " byte(s) after the end of the root component");
+    if (!in_.AtEnd()) {
+      throw FormTextError::AtOffset(
+          in_.Position(),
+          std::to_string(in_.Remaining()) + " byte(s) after the end of the root component");
     }
     return writer_.Text();
   }
 
  private:
-  size_t Remaining() const { return data_.size() - pos_; }
+  // A single byte missing: the place where it should be.
+  static FormTextError EndsWhere(const EFormDataError& e, std::string_view what) {
+    return FormTextError::AtOffset(e.Offset(),
+                                   "data ends where " + std::string(what) + " should be");
+  }
+
+  // An item cut short: the place where the item (with its length prefix) begins.
+  static FormTextError Truncated(const EFormDataError& e, std::string_view what) {
+    return FormTextError::AtOffset(e.ItemOffset(), "truncated " + std::string(what) + ": needs " +
+                                                       std::to_string(e.Needed()) + " byte(s), " +
+                                                       std::to_string(e.Left()) + " left");
+  }
+
+  uint8_t PeekByte(std::string_view what) {
+    try {
+      return in_.PeekByte();
+    } catch (const EFormDataError& e) {
+      throw EndsWhere(e, what);
+    }
+  }
 
   uint8_t ReadByte(std::string_view what) {
-    if (Remaining() < 1) {
-      throw FormTextError::AtOffset(pos_, "data ends where " + std::string(what) + " should be");
+    try {
+      return in_.ReadByte();
+    } catch (const EFormDataError& e) {
+      throw EndsWhere(e, what);
     }
-    return data_[pos_++];
   }
 
-  std::string ReadBytes(size_t count, size_t at, std::string_view what) {
-    if (Remaining() < count) {
-      throw FormTextError::AtOffset(at, "truncated " + std::string(what) + ": needs " +
-                                            std::to_string(count) + " byte(s), " +
-                                            std::to_string(Remaining()) + " left");
+  int32_t ReadInt(size_t width, std::string_view what) {
+    try {
+      return in_.ReadInt(width);
+    } catch (const EFormDataError& e) {
+      throw Truncated(e, what);
     }
-    std::string bytes(reinterpret_cast<const char*>(data_.data() + pos_), count);
-    pos_ += count;
-    return bytes;
   }
 
+  // A missing length byte ends where the text should be; missing characters truncate it.
   std::string ReadShortString(std::string_view what) {
-    size_t at = pos_;
-    uint8_t length = ReadByte(what);
-    return ReadBytes(length, at, what);
-  }
-
-  uint32_t ReadLittleEndian(size_t width, std::string_view what) {
-    size_t at = pos_;
-    std::string bytes = ReadBytes(width, at, what);
-    uint32_t value = 0;
-    for (size_t i = width; i-- > 0;) value = (value << 8) | static_cast<uint8_t>(bytes[i]);
-    return value;
-  }
-
-  void ReadSignature() {
-    if (Remaining() < kSignature.size() ||
-        std::string_view(reinterpret_cast<const char*>(data_.data()), kSignature.size()) !=
-            kSignature) {
-      throw FormTextError::AtOffset(0, "missing signature \"TPF0\"");
+    try {
+      return in_.ReadName();
+    } catch (const EFormDataError& e) {
+      throw e.Offset() == e.ItemOffset() ? EndsWhere(e, what) : Truncated(e, what);
     }
-    pos_ = kSignature.size();
+  }
+
+  std::string ReadBinary() {
+    try {
+      std::span<const uint8_t> bytes = in_.ReadBinary();
+      return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    } catch (const EFormDataError& e) {
+      throw Truncated(e, e.Offset() == e.ItemOffset() ? "binary byte count" : "binary value");
+    }
   }
 
   // Reads a name that the text form writes bare and checks that it can be read back.
   std::string ReadName(std::string_view what, bool dotted, bool allowEmpty) {
-    size_t at = pos_;
+    size_t at = in_.Position();
     std::string name = ReadShortString(what);
     if (name.empty() && allowEmpty) return name;
     if (dotted ? !IsDottedIdentifier(name) : !IsIdentifier(name)) {
@@ -83,63 +102,63 @@ class BinaryFormReader {
 
   void ReadComponent(int depth) {
     if (depth >= kMaxNesting) {
-      throw FormTextError::AtOffset(
-          pos_, "components nested deeper than " + std::to_string(kMaxNesting) + " levels");
+      throw FormTextError::AtOffset(in_.Position(), "components nested deeper than " +
+                                                        std::to_string(kMaxNesting) + " levels");
     }
     std::string className = ReadName("class name", false, false);
     std::string name = ReadName("component name", false, true);
     writer_.BeginObject(depth, name, className);
-    while (true) {
-      size_t at = pos_;
-      if (ReadByte("a property name or the end of the property list") == 0) break;
-      pos_ = at;
+    while (PeekByte("a property name or the end of the property list") != 0) {
       std::string property = ReadName("property name", true, false);
       ReadValue(depth + 1, property);
     }
-    while (true) {
-      if (ReadByte("a child component or the end of the child list") == 0) break;
-      --pos_;
+    in_.ReadByte();
+    while (PeekByte("a child component or the end of the child list") != 0) {
       ReadComponent(depth + 1);
     }
+    in_.ReadByte();
     writer_.EndObject(depth);
   }
 
   void ReadValue(int depth, const std::string& property) {
-    size_t at = pos_;
+    size_t at = in_.Position();
     uint8_t type = ReadByte("the value type of property '" + property + "'");
-    switch (static_cast<ValueType>(type)) {
-      case ValueType::Int8:
-        writer_.Integer(depth, property, static_cast<int8_t>(ReadLittleEndian(1, "int8 value")));
+    // Long strings (type 12) have no text notation here, so they are refused like unknown types.
+    switch (type) {
+      case vaInt8:
+        writer_.Integer(depth, property, ReadInt(1, "int8 value"));
         return;
-      case ValueType::Int16:
-        writer_.Integer(depth, property, static_cast<int16_t>(ReadLittleEndian(2, "int16 value")));
+      case vaInt16:
+        writer_.Integer(depth, property, ReadInt(2, "int16 value"));
         return;
-      case ValueType::Int32:
-        writer_.Integer(depth, property, static_cast<int32_t>(ReadLittleEndian(4, "int32 value")));
+      case vaInt32:
+        writer_.Integer(depth, property, ReadInt(4, "int32 value"));
         return;
-      case ValueType::String:
+      case vaString:
         writer_.String(depth, property, ReadShortString("string value"));
         return;
-      case ValueType::Ident:
+      case vaIdent:
         writer_.Identifier(depth, property, ReadIdentValue("identifier value"));
         return;
-      case ValueType::False:
-      case ValueType::True:
-        writer_.Boolean(depth, property, type == static_cast<uint8_t>(ValueType::True));
+      case vaFalse:
+      case vaTrue:
+        writer_.Boolean(depth, property, type == vaTrue);
         return;
-      case ValueType::Binary:
+      case vaBinary:
         writer_.Binary(depth, property, ReadBinary());
         return;
-      case ValueType::Set:
+      case vaSet:
         writer_.Set(depth, property, ReadSet());
         return;
+      default:
+        break;
     }
     throw FormTextError::AtOffset(
         at, "unknown value type " + std::to_string(type) + " of property '" + property + "'");
   }
 
   std::string ReadIdentValue(std::string_view what) {
-    size_t at = pos_;
+    size_t at = in_.Position();
     std::string ident = ReadName(what, true, false);
     if (IsBooleanWord(ident)) {
       throw FormTextError::AtOffset(
@@ -150,18 +169,11 @@ class BinaryFormReader {
 
   std::vector<std::string> ReadSet() {
     std::vector<std::string> items;
-    while (true) {
-      size_t at = pos_;
-      if (ReadByte("a set element or the end of the set") == 0) return items;
-      pos_ = at;
+    while (PeekByte("a set element or the end of the set") != 0) {
       items.push_back(ReadName("set element", true, false));
     }
-  }
-
-  std::string ReadBinary() {
-    size_t at = pos_;
-    uint32_t count = ReadLittleEndian(4, "binary byte count");
-    return ReadBytes(count, at, "binary value");
+    in_.ReadByte();
+    return items;
   }
 
   static std::string Printable(std::string_view text) {
@@ -176,8 +188,7 @@ class BinaryFormReader {
     return shown;
   }
 
-  std::span<const uint8_t> data_;
-  size_t pos_ = 0;
+  TFormBinaryReader in_;
   TextFormWriter writer_;
 };
 

@@ -1,33 +1,13 @@
-// Definitions shared by the two directions of the form converter: the value type bytes of the
-// binary "TPF0" form and the identifier rules of the text form.
+// Definitions shared by the two directions of the form converter: the nesting limit and the
+// identifier rules of the text form. The binary layout is the toolkit's (toolkit/FormBinary.h).
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <string_view>
 
 namespace formtext {
 
-// Value type bytes of the binary form. Anything else is refused by the reader.
-enum class ValueType : uint8_t {
-  Int8 = 2,
-  Int16 = 3,
-  Int32 = 4,
-  String = 6,
-  Ident = 7,
-  False = 8,
-  True = 9,
-  Binary = 10,
-  Set = 11,
-};
-
-inline constexpr std::string_view kSignature = "TPF0";
-
 // Deeper nesting is refused in both directions so that hostile input cannot exhaust the stack.
 inline constexpr int kMaxNesting = 256;
-
-// Names and short strings carry a length byte.
-inline constexpr size_t kMaxShortLength = 255;
 
 // A plain identifier: a letter or underscore, then letters, digits and underscores (ASCII).
 bool IsIdentifier(std::string_view text);

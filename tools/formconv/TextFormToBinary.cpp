@@ -5,6 +5,7 @@
 #include <limits>
 #include <string>
 
+#include "toolkit/FormBinaryWriter.h"
 #include "tools/formconv/FormSyntax.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormLexer.h"
@@ -19,11 +20,11 @@ class TextFormParser {
       : tokens_(TokenizeTextForm(text)), dirs_(dirs) {}
 
   std::vector<uint8_t> Convert() {
-    out_.assign(kSignature.begin(), kSignature.end());
+    out_.WriteSignature();
     ExpectKeyword("object");
     ParseObject(0);
     if (Current().kind != TokenKind::End) Fail(Current(), "text after the final 'end'");
-    return out_;
+    return out_.Bytes();
   }
 
  private:
@@ -91,19 +92,17 @@ class TextFormParser {
     return Take();
   }
 
-  void PutByte(uint8_t byte) { out_.push_back(byte); }
-
-  void PutShortString(const Token& at, std::string_view text, std::string_view what) {
+  // The length-byte limit, checked here so that the error names the line and column.
+  static void CheckShort(const Token& at, std::string_view text, std::string_view what) {
     if (text.size() > kMaxShortLength) {
       Fail(at, std::string(what) + " is " + std::to_string(text.size()) +
                    " bytes long; at most 255 fit");
     }
-    PutByte(static_cast<uint8_t>(text.size()));
-    out_.insert(out_.end(), text.begin(), text.end());
   }
 
-  void PutLittleEndian(uint32_t value, int width) {
-    for (int i = 0; i < width; ++i) PutByte(static_cast<uint8_t>(value >> (8 * i)));
+  void PutName(const Token& at, std::string_view text, std::string_view what) {
+    CheckShort(at, text, what);
+    out_.WriteName(text);
   }
 
   // After "object": "Name: Class" or just "Class" for an unnamed component, then properties,
@@ -120,10 +119,10 @@ class TextFormParser {
       name = &first;
       className = &ExpectName("a class name", false);
     }
-    PutShortString(*className, className->text, "class name");
-    PutShortString(name ? *name : first, name ? name->text : std::string(), "component name");
+    PutName(*className, className->text, "class name");
+    PutName(name ? *name : first, name ? name->text : std::string(), "component name");
     while (!AtKeyword("object") && !AtKeyword("end")) ParseProperty();
-    PutByte(0);
+    out_.WriteEnd();
     while (AtKeyword("object")) {
       Take();
       ParseObject(depth + 1);
@@ -132,12 +131,12 @@ class TextFormParser {
       Fail(Current(), "property '" + Current().text + "' after a child object");
     }
     ExpectKeyword("end");
-    PutByte(0);
+    out_.WriteEnd();
   }
 
   void ParseProperty() {
     const Token& name = ExpectName("a property name, 'object' or 'end'", true);
-    PutShortString(name, name.text, "property name");
+    PutName(name, name.text, "property name");
     ExpectSymbol('=');
     ParseValue();
   }
@@ -180,16 +179,7 @@ class TextFormParser {
     if (value > std::numeric_limits<int32_t>::max()) {
       Fail(token, token.text + " does not fit in 32 bits");
     }
-    if (value >= -128 && value <= 127) {
-      PutByte(static_cast<uint8_t>(ValueType::Int8));
-      PutLittleEndian(static_cast<uint32_t>(value), 1);
-    } else if (value >= -32768 && value <= 32767) {
-      PutByte(static_cast<uint8_t>(ValueType::Int16));
-      PutLittleEndian(static_cast<uint32_t>(value), 2);
-    } else {
-      PutByte(static_cast<uint8_t>(ValueType::Int32));
-      PutLittleEndian(static_cast<uint32_t>(value), 4);
-    }
+    out_.WriteInteger(static_cast<int32_t>(value));
   }
 
   // A string literal, possibly continued with "+" and further literals.
@@ -203,32 +193,33 @@ class TextFormParser {
       }
       value += Take().text;
     }
-    PutByte(static_cast<uint8_t>(ValueType::String));
-    PutShortString(first, value, "string");
+    CheckShort(first, value, "string");  // the text form has no long strings
+    out_.WriteString(value);
   }
 
   void PutIdentifier(const Token& token) {
     if (token.text == "True" || token.text == "False") {
-      PutByte(static_cast<uint8_t>(token.text == "True" ? ValueType::True : ValueType::False));
+      out_.WriteBoolean(token.text == "True");
       return;
     }
-    PutByte(static_cast<uint8_t>(ValueType::Ident));
-    PutShortString(token, token.text, "identifier");
+    CheckShort(token, token.text, "identifier");
+    out_.WriteIdent(token.text);
   }
 
   void PutSet() {
     Take();  // '['
-    PutByte(static_cast<uint8_t>(ValueType::Set));
+    std::vector<std::string> items;
     if (!IsSymbol(Current(), ']')) {
       while (true) {
         const Token& item = ExpectName("a set element", true);
-        PutShortString(item, item.text, "set element");
+        CheckShort(item, item.text, "set element");
+        items.push_back(item.text);
         if (!IsSymbol(Current(), ',')) break;
         Take();
       }
     }
     ExpectSymbol(']');
-    PutByte(0);
+    out_.WriteSet(items);
   }
 
   void PutBinary(const Token& token) {
@@ -239,9 +230,7 @@ class TextFormParser {
     if (bytes.size() > std::numeric_limits<uint32_t>::max()) {
       Fail(token, "binary value larger than 4 GiB");
     }
-    PutByte(static_cast<uint8_t>(ValueType::Binary));
-    PutLittleEndian(static_cast<uint32_t>(bytes.size()), 4);
-    out_.insert(out_.end(), bytes.begin(), bytes.end());
+    out_.WriteBinary(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   }
 
   std::filesystem::path FindSplicedFile(const BinaryPart& part) const {
@@ -287,7 +276,7 @@ class TextFormParser {
   std::vector<Token> tokens_;
   size_t index_ = 0;
   const SpliceDirs& dirs_;
-  std::vector<uint8_t> out_;
+  TFormBinaryWriter out_;
 };
 
 }  // namespace
