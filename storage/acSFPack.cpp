@@ -192,13 +192,14 @@ bool Contains(const uint8_t* s, uint32_t n, int value) {
   return n != 0 && std::memchr(s, value, n) != nullptr;
 }
 
-// The smallest byte value absent from the block, or -1 when all 256 occur. Text and most data
+// The smallest byte value absent from the block, or -1 when all 256 occur; `zeroKnown` tells that
+// the block holds a 0. Text and most data
 // that leave a value out lack 0, which one fast search settles. Otherwise the values are marked
 // until all 256 have turned up (the usual case of code and compressed data, decided early); when
 // the first few kilobytes still miss some value, a search for the smallest missing one over the
 // rest usually ends the marking.
-int FindMarker(const uint8_t* s, uint32_t k) {
-  if (!Contains(s, k, 0)) return 0;
+int FindMarker(const uint8_t* s, uint32_t k, bool zeroKnown) {
+  if (!zeroKnown && !Contains(s, k, 0)) return 0;
   SeenTable seen = {};
   const uint32_t probe = std::min(k, kProbeLength);
   if (Mark(s, 0, probe, seen)) return -1;
@@ -264,6 +265,10 @@ uint8_t* PutCount(uint8_t* out, uint32_t run) {
   return out + 3;
 }
 
+// Why the AVX2 run scan stopped: at a run start, near the block's end, or (when asked to look for
+// them) at a window holding a 0 byte.
+enum class ScanStop { kRun, kEnd, kZero };
+
 // The exact neighbour mask of the 64 bytes at s with AVX2: bit j set where s[j] == s[j + 1].
 AC_AVX2 uint64_t NeighbourMaskAvx2(const uint8_t* s) {
   const uint64_t m0 =
@@ -283,12 +288,15 @@ AC_AVX2 uint64_t NeighbourMaskAvx2(const uint8_t* s) {
 // are aligned. Stops at a run start (returns true, `at` on it) or when fewer than 66 bytes remain
 // (returns false, `at` where the scan stopped). Works on local copies of `at` and `to`: the
 // stores through `out` could otherwise alias them and pin them to memory.
-template <uint32_t RunMin>
-AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& to) {
+template <uint32_t RunMin, bool CheckZero = false>
+AC_AVX2 ScanStop NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& to) {
   uint32_t i = at;
   uint8_t* out = to;
-  bool found = false;
-  if (k - i >= kWindow + 2) *out = s[i];
+  ScanStop stop = ScanStop::kEnd;
+  if (k - i >= kWindow + 2) {
+    if (CheckZero && s[i] == 0) return ScanStop::kZero;
+    *out = s[i];
+  }
   while (k - i >= kWindow + 2) {
     const uint8_t* p = s + i;
     const __m256i b0 = Load256(p + 1), b1 = Load256(p + 33);
@@ -298,10 +306,20 @@ AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& t
                                             _mm256_cmpeq_epi16(b1, Load256(p + 34)));
     const uint32_t limit =
         kWindow - static_cast<uint32_t>(reinterpret_cast<uintptr_t>(out + 1) & 31);
-    if (_mm256_testz_si256(triples, triples)) [[likely]] {
+    __m256i flags = triples;
+    __m256i zeros = _mm256_setzero_si256();
+    if constexpr (CheckZero) {
+      zeros = _mm256_or_si256(_mm256_cmpeq_epi8(b0, zeros), _mm256_cmpeq_epi8(b1, zeros));
+      flags = _mm256_or_si256(flags, zeros);
+    }
+    if (_mm256_testz_si256(flags, flags)) [[likely]] {
       out += limit;
       i += limit;
       continue;
+    }
+    if (CheckZero && !_mm256_testz_si256(zeros, zeros)) {
+      stop = ScanStop::kZero;
+      break;
     }
     const uint64_t m = NeighbourMaskAvx2(p);
     const uint64_t starts = RunStarts(m, RunMin);
@@ -309,7 +327,7 @@ AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& t
     if (first < limit) {
       out += first;
       i += first;
-      found = true;
+      stop = ScanStop::kRun;
       break;
     }
     // As in NextRun: the last RunMin - 2 positions are looked at again when they could still
@@ -321,7 +339,7 @@ AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& t
   }
   at = i;
   to = out;
-  return found;
+  return stop;
 }
 
 // Finds the next run start at or after i and copies the literals before it to *out. Returns the
@@ -329,9 +347,9 @@ AC_AVX2 bool NextRunAvx2(const uint8_t* s, uint32_t& at, uint32_t k, uint8_t*& t
 // but advance it only over the literals; the callers guarantee room for those blind stores.
 uint32_t NextRun(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin, uint8_t*& out) {
   if (useAvx2) {
-    const bool found = runMin == kMarkerRunMin ? NextRunAvx2<kMarkerRunMin>(s, i, k, out)
-                                               : NextRunAvx2<kTableRunMin>(s, i, k, out);
-    if (found) return i;
+    const ScanStop stop = runMin == kMarkerRunMin ? NextRunAvx2<kMarkerRunMin>(s, i, k, out)
+                                                  : NextRunAvx2<kTableRunMin>(s, i, k, out);
+    if (stop == ScanStop::kRun) return i;
   }
   while (k - i >= kWindow + 1) {
     const uint64_t m = NeighbourMask(s + i, out);
@@ -403,9 +421,41 @@ uint32_t PackTableBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
   return header + static_cast<uint32_t>(tableLength);
 }
 
+// Text and most other data without 0 bytes make marker blocks with marker 0. With AVX2 such a
+// block is coded at once, the run scan also looking for 0 bytes, which saves the separate search
+// for 0 over the whole block. Every byte is looked at: by the scan's windows, as a run's value, or
+// in the last 66 bytes, which the vector scan does not reach and which are searched first. At the
+// first 0 the attempt is abandoned and 0 is returned; the caller then packs the block the usual
+// way.
+AC_AVX2 uint32_t PackMarkerBlockWithoutZero(const uint8_t* s, uint8_t* d, uint32_t k) {
+  const uint32_t tail = k - std::min<uint32_t>(k, kWindow + 2);
+  if (std::memchr(s + tail, 0, k - tail) != nullptr) return 0;
+  Store16(d, 0);
+  uint8_t* out = d + 2;
+  uint32_t i = 0;
+  while (true) {
+    const ScanStop stop = NextRunAvx2<kMarkerRunMin, true>(s, i, k, out);
+    if (stop == ScanStop::kZero) return 0;
+    if (stop == ScanStop::kEnd && (i = NextRun(s, i, k, kMarkerRunMin, out)) >= k) break;
+    const uint8_t value = s[i];
+    if (value == 0) return 0;
+    const uint32_t end = RunEnd(s, i + kMarkerRunMin, k, value);
+    out[0] = 0;
+    out[1] = value;
+    out = PutCount(out + 2, end - i);
+    i = end;
+  }
+  return static_cast<uint32_t>(out - d);
+}
+
 // Packs 1..65,533 bytes into d, writing at most k + 2 bytes.
 uint32_t PackOneBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
-  const int marker = FindMarker(s, k);
+  bool zeroKnown = false;
+  if (useAvx2) {
+    if (const uint32_t length = PackMarkerBlockWithoutZero(s, d, k)) return length;
+    zeroKnown = true;
+  }
+  const int marker = FindMarker(s, k, zeroKnown);
   if (marker < 0) return PackTableBlock(s, d, k);
   return PackMarkerBlock(s, d, k, static_cast<uint8_t>(marker));
 }

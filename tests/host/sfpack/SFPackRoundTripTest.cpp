@@ -100,6 +100,42 @@ TEST_P(SFPackRoundTrip, RunsAtEveryWindowOffset) {
   }
 }
 
+// Blocks without a 0 byte are coded on the spot while the scan looks for 0; a 0 anywhere, alone
+// or as a run, and wherever it falls against the scan's windows, must end in the ordinary packing.
+TEST_P(SFPackRoundTrip, ZeroBytesAnywhereInOtherwiseZeroFreeBlocks) {
+  std::mt19937 rng(7);
+  // 1..200 (no 0, so marker 0) with a few runs: most windows pass the scan's quick test.
+  Bytes base = sfpack_test::RandomWithRuns(rng, 3000, 200, 1);
+  for (uint8_t& b : base) b = static_cast<uint8_t>(b + 1);
+  for (size_t at = 500; at + 6 < base.size(); at += 700) std::fill_n(base.begin() + at, 6, 0x41);
+  ExpectExactAndRestored(base, "no zero");
+  for (size_t at = 0; at < base.size(); at += (at < 300 || at > 2800) ? 1 : 37) {
+    for (size_t run : {size_t{1}, size_t{4}}) {
+      Bytes input = base;
+      std::fill_n(input.begin() + at, std::min(run, input.size() - at), uint8_t{0});
+      ExpectExactAndRestored(input,
+                             "zero run " + std::to_string(run) + " at " + std::to_string(at));
+    }
+  }
+}
+
+// The vector scan's windows follow the output's alignment: the packed bytes must not depend on
+// where the destination lies.
+TEST_P(SFPackRoundTrip, PackedBytesDoNotDependOnTheDestinationsAlignment) {
+  std::mt19937 rng(11);
+  for (int shape = 0; shape < 6; ++shape) {
+    const Bytes input = Shape(rng, shape, 5000);
+    const Bytes expected = sfpack_reference::PackData(input);
+    for (size_t offset = 0; offset < 32; ++offset) {
+      Bytes dest(PackedSizeMax(input.size()) + offset);
+      const size_t length =
+          PackData(input.data(), dest.data() + offset, input.size(), dest.size() - offset);
+      ASSERT_EQ(Bytes(dest.begin() + offset, dest.begin() + offset + length), expected)
+          << "shape " << shape << " offset " << offset;
+    }
+  }
+}
+
 // Marker choice: values missing at the start, in the middle, late in the block.
 TEST_P(SFPackRoundTrip, MarkerIsTheSmallestAbsentValueWhereverValuesAppear) {
   std::mt19937 rng(5);
