@@ -83,13 +83,9 @@ TFormValue TFormBinaryReader::ReadValue() {
   v.Type = ReadByte();
   switch (v.Type) {
     case vaInt8:
-      v.Int = ReadInt(1);
-      break;
     case vaInt16:
-      v.Int = ReadInt(2);
-      break;
     case vaInt32:
-      v.Int = ReadInt(4);
+      v.Int = ReadInt(v.Type == vaInt8 ? 1 : v.Type == vaInt16 ? 2 : 4);
       break;
     case vaString:
     case vaIdent:
