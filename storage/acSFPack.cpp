@@ -28,7 +28,7 @@ constexpr uint32_t kMarkerRunMin = 4;    // shortest run coded in a marker block
 constexpr uint32_t kTableRunMin = 5;     // shortest run coded in a table block
 constexpr uint32_t kShortRunMax = 256;   // longest run with a one-byte count
 constexpr uint32_t kWindow = 64;         // bytes examined per step of the vector scan
-constexpr uint32_t kProbeLength = 4096;  // input marked before a marker candidate is tried
+constexpr uint32_t kProbeLength = 2048;  // input marked before missing values are searched for
 constexpr uint32_t kMarkChunk = 128;     // bytes marked between checks for "all 256 seen"
 constexpr uint16_t kFirstTableHeader = 256;
 
@@ -182,10 +182,15 @@ bool Mark(const uint8_t* s, uint32_t from, uint32_t to, SeenTable seen) {
   return useAvx2 ? MarkValuesAvx2(s, from, to, seen) : MarkValues(s, from, to, seen);
 }
 
-int FirstUnseen(const SeenTable seen) {
-  for (int v = 0; v < 256; ++v)
+// The smallest value from `from` on that is not marked, or -1.
+int NextUnseen(const SeenTable seen, int from) {
+  for (int v = from; v < 256; ++v)
     if (!seen[v]) return v;
   return -1;
+}
+
+int FirstUnseen(const SeenTable seen) {
+  return NextUnseen(seen, 0);
 }
 
 bool Contains(const uint8_t* s, uint32_t n, int value) {
@@ -193,20 +198,29 @@ bool Contains(const uint8_t* s, uint32_t n, int value) {
 }
 
 // The smallest byte value absent from the block, or -1 when all 256 occur; `zeroKnown` tells that
-// the block holds a 0. Text and most data
-// that leave a value out lack 0, which one fast search settles. Otherwise the values are marked
-// until all 256 have turned up (the usual case of code and compressed data, decided early); when
-// the first few kilobytes still miss some value, a search for the smallest missing one over the
-// rest usually ends the marking.
+// the block holds a 0. Text and most data that leave a value out lack 0, which one fast search
+// settles. Otherwise the first two kilobytes are marked, which for compressed data usually finds
+// all 256 values. The values still missing then are searched for in the rest one by one, smallest
+// first, since a fast search passes over bytes far quicker than marking: the first one absent is
+// the marker, and in code, where a few dozen values are rare, each turns up after some hundred
+// bytes. When the searches have passed over more than a block's length (values that turn up only
+// late, as in text followed by other data), the rest is marked instead.
 int FindMarker(const uint8_t* s, uint32_t k, bool zeroKnown) {
   if (!zeroKnown && !Contains(s, k, 0)) return 0;
   SeenTable seen = {};
   const uint32_t probe = std::min(k, kProbeLength);
   if (Mark(s, 0, probe, seen)) return -1;
   if (probe == k) return FirstUnseen(seen);
-  const int candidate = FirstUnseen(seen);
-  if (!Contains(s + probe, k - probe, candidate)) return candidate;
-  if (Mark(s, probe, k, seen)) return -1;
+  const uint8_t* const rest = s + probe;
+  const size_t restLength = k - probe;
+  size_t searched = 0;
+  for (int v = FirstUnseen(seen); v >= 0 && searched <= k; v = NextUnseen(seen, v + 1)) {
+    const void* hit = std::memchr(rest, v, restLength);
+    if (hit == nullptr) return v;
+    seen[v] = 1;
+    searched += static_cast<size_t>(static_cast<const uint8_t*>(hit) - rest) + 1;
+  }
+  if (AllSeen(seen) || Mark(s, probe, k, seen)) return -1;
   return FirstUnseen(seen);
 }
 
