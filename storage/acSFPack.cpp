@@ -16,11 +16,13 @@
 // the block: the vector loop stops 65 bytes before its end and plain code takes the tail.
 //
 // Where the processor has AVX2 (asked once at start-up, since the i686 build must also run on
-// processors without it), the run scan and the unpacker's copies use 32-byte vectors instead; only
-// those functions are compiled for AVX2. Both paths produce the same bytes.
+// processors without it), the occurrence marking, the run scan and the unpacker's copies use
+// 32-byte vectors instead, and blocks without 0 bytes are coded without a separate search for 0;
+// only those functions are compiled for AVX2. Both paths produce the same bytes.
 //
-// The unpacker copies literal stretches with 16-byte stores while both sides have room, and falls
-// back to exact copies near either end, so it never touches a byte outside the given areas.
+// The unpacker copies literal stretches with 16-byte (32-byte) stores while both sides have room,
+// and falls back to exact copies near either end, so it never touches a byte outside the given
+// areas.
 
 namespace {
 
@@ -73,10 +75,29 @@ AC_AVX2 void Store256(uint8_t* p, __m256i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// Copies n bytes between distinct buffers. Long copies use 16-byte moves with aligned stores: the
-// C library's copy may use a string-move instruction that some processors run many times slower
-// when source and destination are misaligned against each other, as block bodies always are.
+// CopyBytes for 32 bytes and more with AVX2.
+AC_AVX2 void CopyBytesAvx2(uint8_t* d, const uint8_t* s, size_t n) {
+  Store256(d, Load256(s));
+  size_t i = 32 - (reinterpret_cast<uintptr_t>(d) & 31);
+  for (; n - i >= 128; i += 128) {
+    const __m256i a0 = Load256(s + i), a1 = Load256(s + i + 32);
+    const __m256i a2 = Load256(s + i + 64), a3 = Load256(s + i + 96);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i), a0);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 32), a1);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 64), a2);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 96), a3);
+  }
+  for (; n - i >= 32; i += 32)
+    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i), Load256(s + i));
+  if (i != n) Store256(d + n - 32, Load256(s + n - 32));
+}
+
+// Copies n bytes between distinct buffers. Long copies use 16-byte (with AVX2 32-byte) moves with
+// aligned stores: the C library's copy may use a string-move instruction that some processors run
+// many times slower when source and destination are misaligned against each other, as block
+// bodies always are.
 void CopyBytes(uint8_t* d, const uint8_t* s, size_t n) {
+  if (n >= 256 && useAvx2) return CopyBytesAvx2(d, s, n);
   if (n < 64) {
     if (n != 0) std::memcpy(d, s, n);
     return;
