@@ -1,6 +1,7 @@
 // Damaged and hostile packed data: the unpacker stops at the damage and says so, writes exactly
 // what the plain reference decodes up to there (never past destSize), and reads nothing outside
-// the given area (exact-size heap buffers make every stray access an ASan error).
+// the given area (exact-size heap buffers make every stray access an ASan error). Every case runs
+// on both the SSE2 and the AVX2 path.
 
 #include <gtest/gtest.h>
 
@@ -64,7 +65,10 @@ std::vector<Bytes> SampleInputs() {
   };
 }
 
-TEST(SFPackDamage, EveryTruncationStopsCleanly) {
+class SFPackDamage : public sfpack_test::BothPaths {};
+INSTANTIATE_TEST_SUITE_P(Paths, SFPackDamage, testing::Values(false, true), sfpack_test::PathName);
+
+TEST_P(SFPackDamage, EveryTruncationStopsCleanly) {
   for (const Bytes& input : SampleInputs()) {
     const Bytes area = AreaOf(sfpack_test::Pack(input));
     const size_t step = area.size() > 5000 ? 97 : 1;
@@ -78,7 +82,7 @@ TEST(SFPackDamage, EveryTruncationStopsCleanly) {
   }
 }
 
-TEST(SFPackDamage, FlippedBytesNeverEscapeTheBuffers) {
+TEST_P(SFPackDamage, FlippedBytesNeverEscapeTheBuffers) {
   std::mt19937 rng(17);
   for (const Bytes& input : SampleInputs()) {
     const Bytes area = AreaOf(sfpack_test::Pack(input));
@@ -95,7 +99,7 @@ TEST(SFPackDamage, FlippedBytesNeverEscapeTheBuffers) {
   }
 }
 
-TEST(SFPackDamage, RandomBlocksDecodeLikeTheReference) {
+TEST_P(SFPackDamage, RandomBlocksDecodeLikeTheReference) {
   std::mt19937 rng(23);
   std::uniform_int_distribution<int> len(0, 80), byte(0, 255), small(0, 3);
   for (int n = 0; n < 20000; ++n) {
@@ -112,7 +116,7 @@ TEST(SFPackDamage, RandomBlocksDecodeLikeTheReference) {
   }
 }
 
-TEST(SFPackDamage, TooSmallDestinationGetsAnExactPrefix) {
+TEST_P(SFPackDamage, TooSmallDestinationGetsAnExactPrefix) {
   for (const Bytes& input : SampleInputs()) {
     const Bytes area = AreaOf(sfpack_test::Pack(input));
     const size_t step = input.size() > 5000 ? 509 : 1;
@@ -127,7 +131,7 @@ TEST(SFPackDamage, TooSmallDestinationGetsAnExactPrefix) {
   EXPECT_TRUE(UnpackData(nullptr, nullptr, 0, 0).ok);  // empty area, nothing to write
 }
 
-TEST(SFPackDamage, BadBlockFramingIsRejected) {
+TEST_P(SFPackDamage, BadBlockFramingIsRejected) {
   EXPECT_FALSE(Sound({5}));                 // block length cut short
   EXPECT_FALSE(Sound({0, 0}));              // block length 0
   EXPECT_FALSE(Sound({1, 0, 0}));           // block length 1: no room for the header
@@ -139,7 +143,7 @@ TEST(SFPackDamage, BadBlockFramingIsRejected) {
   EXPECT_TRUE(Sound(Block({0, 0, 0x61})));
 }
 
-TEST(SFPackDamage, CutShortMarkerItemsAreRejected) {
+TEST_P(SFPackDamage, CutShortMarkerItemsAreRejected) {
   EXPECT_TRUE(Sound(Block({0, 0, 0, 0x61, 3})));
   EXPECT_FALSE(Sound(Block({0, 0, 0x62, 0})));           // marker alone at the end
   EXPECT_FALSE(Sound(Block({0, 0, 0x62, 0, 0x61})));     // marker and value, no count
@@ -156,7 +160,7 @@ Bytes TableBlock(std::initializer_list<uint8_t> table, int header = -1) {
   return WithLength(block);
 }
 
-TEST(SFPackDamage, BadTableBlocksAreRejected) {
+TEST_P(SFPackDamage, BadTableBlocksAreRejected) {
   // Count of the run at offset 259, body end (H) at 262.
   EXPECT_TRUE(Sound(TableBlock({3, 1})));
   Bytes out;
@@ -178,7 +182,7 @@ TEST(SFPackDamage, BadTableBlocksAreRejected) {
   EXPECT_TRUE(Sound(TableBlock({5, 1, 3, 1})));
 }
 
-TEST(SFPackDamage, SixteenBitCountCutShortInTableBody) {
+TEST_P(SFPackDamage, SixteenBitCountCutShortInTableBody) {
   // Body: values, then 41 00 | 10 (cut: the 16-bit count needs two bytes before H).
   const Bytes body = Concat({AllValues(), {0x41, 0, 0x10}});
   const size_t h = 2 + body.size();

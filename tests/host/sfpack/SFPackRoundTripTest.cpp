@@ -50,19 +50,9 @@ Bytes Shape(std::mt19937& rng, int shape, size_t size) {
   }
 }
 
-// Parameter: whether the codec may use AVX2.
-class SFPackRoundTrip : public testing::TestWithParam<bool> {
- protected:
-  void SetUp() override {
-    if (SetSFPackAvx2Allowed(GetParam()) != GetParam()) GTEST_SKIP() << "no AVX2 here";
-  }
-  void TearDown() override { SetSFPackAvx2Allowed(true); }
-};
-
+class SFPackRoundTrip : public sfpack_test::BothPaths {};
 INSTANTIATE_TEST_SUITE_P(Paths, SFPackRoundTrip, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) {
-                           return info.param ? "Avx2" : "Sse2";
-                         });
+                         sfpack_test::PathName);
 
 TEST_P(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
   std::mt19937 rng(2024);

@@ -52,4 +52,16 @@ Bytes RandomWithRuns(std::mt19937& rng, size_t size, unsigned alphabet, size_t m
   return out;
 }
 
+void BothPaths::SetUp() {
+  if (SetSFPackAvx2Allowed(GetParam()) != GetParam()) GTEST_SKIP() << "no AVX2 here";
+}
+
+void BothPaths::TearDown() {
+  SetSFPackAvx2Allowed(true);
+}
+
+std::string PathName(const testing::TestParamInfo<bool>& info) {
+  return info.param ? "Avx2" : "Sse2";
+}
+
 }  // namespace sfpack_test

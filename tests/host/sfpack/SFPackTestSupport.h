@@ -2,9 +2,12 @@
 // Helpers shared by the codec's tests: packing through the product into exact-size buffers, and
 // inputs of the shapes that matter to the format.
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <random>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "storage/acSFPack.h"
@@ -29,5 +32,14 @@ Bytes AllValues();  // 0..255 once each
 
 // Random bytes over `alphabet` values with runs of random length up to `maxRun` mixed in.
 Bytes RandomWithRuns(std::mt19937& rng, size_t size, unsigned alphabet, size_t maxRun);
+
+// A suite whose parameter tells whether the codec may use AVX2: every case runs on the SSE2 path
+// and, where the processor has it, on the AVX2 path.
+class BothPaths : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+};
+std::string PathName(const testing::TestParamInfo<bool>& info);
 
 }  // namespace sfpack_test
