@@ -65,6 +65,14 @@ TEST_F(ToolkitTest, HandCursorOverTheLogoArrowElsewhere) {
     POINT p = {X, Y};
     ClientToScreen(h, &p);
     SetCursorPos(p.x, p.y);
+    // Under Wine the move reaches the X server asynchronously; wait until the position reads
+    // back, or the control under the old position answers.
+    for (int i = 0; i < 100; ++i) {
+      POINT now{};
+      GetCursorPos(&now);
+      if (now.x == p.x && now.y == p.y) break;
+      Sleep(10);
+    }
     SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor();
   };
