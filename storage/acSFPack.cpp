@@ -75,29 +75,11 @@ AC_AVX2 void Store256(uint8_t* p, __m256i v) {
   _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
-// CopyBytes for 32 bytes and more with AVX2.
-AC_AVX2 void CopyBytesAvx2(uint8_t* d, const uint8_t* s, size_t n) {
-  Store256(d, Load256(s));
-  size_t i = 32 - (reinterpret_cast<uintptr_t>(d) & 31);
-  for (; n - i >= 128; i += 128) {
-    const __m256i a0 = Load256(s + i), a1 = Load256(s + i + 32);
-    const __m256i a2 = Load256(s + i + 64), a3 = Load256(s + i + 96);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i), a0);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 32), a1);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 64), a2);
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i + 96), a3);
-  }
-  for (; n - i >= 32; i += 32)
-    _mm256_store_si256(reinterpret_cast<__m256i*>(d + i), Load256(s + i));
-  if (i != n) Store256(d + n - 32, Load256(s + n - 32));
-}
-
-// Copies n bytes between distinct buffers. Long copies use 16-byte (with AVX2 32-byte) moves with
-// aligned stores: the C library's copy may use a string-move instruction that some processors run
-// many times slower when source and destination are misaligned against each other, as block
-// bodies always are.
+// Copies n bytes between distinct buffers. Long copies use 16-byte moves with aligned stores
+// (32-byte moves measured slower on data beyond the cache): the C library's copy may use a
+// string-move instruction that some processors run many times slower when source and destination
+// are misaligned against each other, as block bodies always are.
 void CopyBytes(uint8_t* d, const uint8_t* s, size_t n) {
-  if (n >= 256 && useAvx2) return CopyBytesAvx2(d, s, n);
   if (n < 64) {
     if (n != 0) std::memcpy(d, s, n);
     return;
@@ -536,14 +518,14 @@ class Sink {
   // Copy for a source that stays readable up to `readable`: short stretches move as one blind
   // 16-byte store when both sides have the room.
   bool CopyShort(const uint8_t* from, size_t n, const uint8_t* readable) {
-    if (useAvx2 && n <= kBlindCopyMax && Room() >= n + 32 &&
-        static_cast<size_t>(readable - from) >= n + 32) {
-      next_ = CopyBlindAvx2(next_, from, n);
-      return true;
-    }
-    if (n <= 16 && Room() >= 16 && readable - from >= 16) {
+    const size_t readableLength = static_cast<size_t>(readable - from);
+    if (n <= 16 && Room() >= 16 && readableLength >= 16) {
       Store128(next_, Load128(from));
       next_ += n;
+      return true;
+    }
+    if (useAvx2 && n <= kBlindCopyMax && Room() >= n + 32 && readableLength >= n + 32) {
+      next_ = CopyBlindAvx2(next_, from, n);
       return true;
     }
     return Copy(from, n);
