@@ -198,7 +198,7 @@ class TextFormParser {
   }
 
   void PutIdentifier(const Token& token) {
-    if (token.text == "True" || token.text == "False") {
+    if (IsBooleanWord(token.text)) {
       out_.WriteBoolean(token.text == "True");
       return;
     }
