@@ -64,13 +64,16 @@ int64_t AreaYieldMax(const std::vector<uint8_t>& Area) {
 }
 
 // Unpacks the area block by block, each into at most kPackBlockMax bytes, as the format has
-// them; returns false when a block is damaged or the blocks do not fill Dest exactly.
+// them; returns false when a block is damaged or the blocks do not fill Dest exactly. The block
+// framing is tested again here rather than trusted from AreaYieldMax.
 bool UnpackArea(const std::vector<uint8_t>& Area, uint8_t* Dest, size_t Size, size_t& Written) {
   Written = 0;
   size_t pos = 0;
   while (pos < Area.size()) {
+    if (Area.size() - pos < 2) return false;
     const uint32_t length = uint32_t{Area[pos]} | uint32_t{Area[pos + 1]} << 8;
     pos += 2;
+    if (length > Area.size() - pos) return false;
     const size_t room = std::min<size_t>(kPackBlockMax, Size - Written);
     const UnpackResult part = UnpackBlock(Area.data() + pos, Dest + Written, length, room);
     Written += part.written;
