@@ -19,8 +19,12 @@ int64_t TCustomMemoryStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   int64_t base = Origin == TSeekOrigin::soBeginning ? 0
                  : Origin == TSeekOrigin::soCurrent ? position_
                                                     : Size();
-  int64_t target = base + Offset;
-  if (target < 0) throw EStreamError("Stream seek error");
+  int64_t target = 0;
+  // Offsets come from callers and data alike; a sum past the 64-bit range is refused like a
+  // position before the start.
+  if (__builtin_add_overflow(base, Offset, &target) || target < 0) {
+    throw EStreamError("Stream seek error");
+  }
   position_ = target;
   return position_;
 }

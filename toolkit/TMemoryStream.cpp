@@ -6,8 +6,10 @@
 #include "toolkit/ToolkitErrors.h"
 
 size_t TMemoryStream::Write(const void* Buffer, size_t Count) {
-  if (Count == 0) return 0;
-  size_t end = static_cast<size_t>(position_) + Count;
+  // A position far past the end (a seek is free to go there) must not wrap around size_t, which
+  // is 32 bits wide on Windows: nothing is taken then, and WriteBuffer reports the write error.
+  if (Count == 0 || !Fits(static_cast<uint64_t>(position_), Count)) return 0;
+  const auto end = static_cast<size_t>(position_) + Count;
   if (end > data_.size()) data_.resize(end);
   std::memcpy(data_.data() + position_, Buffer, Count);
   position_ = static_cast<int64_t>(end);
@@ -15,9 +17,15 @@ size_t TMemoryStream::Write(const void* Buffer, size_t Count) {
 }
 
 void TMemoryStream::SetSize(int64_t NewSize) {
-  if (NewSize < 0) throw EStreamError("Stream size error");
+  if (NewSize < 0 || !Fits(static_cast<uint64_t>(NewSize), 0))
+    throw EStreamError("Stream size error");
   data_.resize(static_cast<size_t>(NewSize));
   position_ = std::min(position_, NewSize);
+}
+
+bool TMemoryStream::Fits(uint64_t Start, size_t Count) const {
+  const uint64_t limit = data_.max_size();
+  return Count <= limit && Start <= limit - Count;
 }
 
 void TMemoryStream::Clear() {

@@ -27,5 +27,8 @@ class TMemoryStream : public TCustomMemoryStream {
   std::span<const uint8_t> Contents() const override { return data_; }
 
  private:
+  // Whether the block can reach Start + Count bytes at all (not whether memory suffices).
+  bool Fits(uint64_t Start, size_t Count) const;
+
   std::vector<uint8_t> data_;
 };

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 #include "toolkit/TFileStream.h"
@@ -28,6 +29,27 @@ TEST(TMemoryStreamTest, GrowsOnWriteAndZeroFillsGaps) {
   EXPECT_EQ(s.Read(two, 2), 0u);
   EXPECT_THROW(s.Seek(-4, TSeekOrigin::soEnd), EStreamError);
   EXPECT_EQ(s.Position(), 3);
+}
+
+// Positions and sizes come from callers and data; ones no memory block can reach are refused
+// with the stream errors (not with a wrapped size_t or a signed overflow), and nothing changes.
+TEST(TMemoryStreamTest, UnreachablePositionsAndSizesRaiseTheStreamErrors) {
+  constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+  TMemoryStream s;
+  s.WriteBuffer("abc", 3);
+  EXPECT_THROW(s.Seek(kMax, TSeekOrigin::soEnd), EStreamError);
+  EXPECT_THROW(s.Seek(std::numeric_limits<int64_t>::min(), TSeekOrigin::soEnd), EStreamError);
+  EXPECT_EQ(s.Position(), 3);
+  s.SetPosition(kMax - 1);
+  EXPECT_THROW(s.WriteBuffer("de", 2), EWriteError);
+  if constexpr (sizeof(size_t) < sizeof(int64_t)) {
+    // A size past 4 GiB on a 32-bit build, which a plain cast would wrap to 3 bytes.
+    EXPECT_THROW(s.SetSize((int64_t{1} << 32) + 3), EStreamError);
+  }
+  EXPECT_EQ(s.Size(), 3);
+  s.SetPosition(1);
+  s.WriteBuffer("x", 1);
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.Memory()), 3), "axc");
 }
 
 TEST(TMemoryStreamTest, MemoryCanBeFilledDirectlyAfterSetSize) {
