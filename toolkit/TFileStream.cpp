@@ -21,11 +21,22 @@ TFileStream::~TFileStream() {
   if (file_) std::fclose(file_);
 }
 
+void TFileStream::SwitchTo(TDirection Direction) {
+  // A C stream opened for update must be repositioned between reading and writing; without it
+  // the C runtime of Windows refuses (or misplaces) the next transfer.
+  if (direction_ != Direction && direction_ != TDirection::None) {
+    std::fseek(file_, 0, SEEK_CUR);
+  }
+  direction_ = Direction;
+}
+
 size_t TFileStream::Read(void* Buffer, size_t Count) {
+  SwitchTo(TDirection::Reading);
   return std::fread(Buffer, 1, Count, file_);
 }
 
 size_t TFileStream::Write(const void* Buffer, size_t Count) {
+  SwitchTo(TDirection::Writing);
   return std::fwrite(Buffer, 1, Count, file_);
 }
 
@@ -37,6 +48,7 @@ int64_t TFileStream::Seek(int64_t Offset, TSeekOrigin Origin) {
   if (std::fseek(file_, static_cast<long>(Offset), whence) != 0) {
     throw EStreamError("Stream seek error");
   }
+  direction_ = TDirection::None;
   return static_cast<int64_t>(std::ftell(file_));
 }
 

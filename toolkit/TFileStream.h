@@ -29,6 +29,11 @@ class TFileStream : public TStream {
   const std::string& FileName() const { return fileName_; }
 
  private:
+  enum class TDirection : uint8_t { None, Reading, Writing };
+  // Repositions the file when the transfer direction changes.
+  void SwitchTo(TDirection Direction);
+
   std::string fileName_;
   std::FILE* file_ = nullptr;
+  TDirection direction_ = TDirection::None;
 };

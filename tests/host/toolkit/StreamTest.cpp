@@ -102,6 +102,21 @@ TEST(TFileStreamTest, WritesReadsAndResizesAFile) {
     char c;
     EXPECT_THROW(in.ReadBuffer(&c, 1), EStreamError);
   }
+  {
+    // Reading and writing alternate without a seek in between, at the running position.
+    TFileStream both(path.string(), TFileMode::fmOpenReadWrite);
+    char two[2] = {};
+    both.ReadBuffer(two, 2);
+    both.WriteBuffer("LL", 2);
+    both.ReadBuffer(two, 1);
+    EXPECT_EQ(two[0], 'o');
+    both.WriteBuffer("!", 1);
+    EXPECT_EQ(both.Size(), 6);
+    both.SetPosition(0);
+    char all[6] = {};
+    both.ReadBuffer(all, 6);
+    EXPECT_EQ(std::string(all, 6), "heLLo!");
+  }
   std::filesystem::remove(path);
   try {
     TFileStream missing(path.string(), TFileMode::fmOpenRead);
