@@ -86,12 +86,15 @@ class TFormReader {
     return in_.Position();
   }
 
-  // Applies a value found for a declared (DefineProperties) property.
+ private:
+  // --- errors ------------------------------------------------------------------------------
+  // Raises the read error for a value of the wrong type for property Name.
   [[noreturn]] void WrongType(const std::string& Name, const char* Expected, const TValue& V) {
     Fail(V.Offset, "Invalid value for property " + Name + ": expected " + Expected + ", found " +
                        ValueTypeText(V.Type));
   }
 
+  // Raises the read error, naming the component being read and the offset.
   [[noreturn]] void Fail(size_t Offset, const std::string& What) {
     std::string where =
         current_ ? current_->Name() + " (" + current_->ClassName() + ")" : std::string("form data");
@@ -99,7 +102,6 @@ class TFormReader {
                      What);
   }
 
- private:
   // --- bytes -------------------------------------------------------------------------------
   // Runs one read of the byte layer; its errors get the component context and offset here
   // (only here: an EFormDataError from a component's own stored-data reader passes unchanged).
