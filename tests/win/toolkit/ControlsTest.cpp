@@ -61,25 +61,31 @@ TEST_F(ToolkitTest, HandCursorOverTheLogoArrowElsewhere) {
   TTestForm* form = CreateTestForm();
   form->Show();
   HWND h = form->Handle();
-  auto cursorAt = [h](int X, int Y) {
+  // Moves the pointer and lets the form choose the cursor, until the expected one shows or a
+  // second has passed. Under Wine the move reaches the X server asynchronously, and the mouse
+  // messages of the old position may still be queued: they are processed first, as the message
+  // loop would.
+  auto cursorAt = [h](int X, int Y, HCURSOR expected) {
     POINT p = {X, Y};
     ClientToScreen(h, &p);
     SetCursorPos(p.x, p.y);
-    // Under Wine the move reaches the X server asynchronously; wait until the position reads
-    // back, or the control under the old position answers.
-    for (int i = 0; i < 100; ++i) {
-      POINT now{};
-      GetCursorPos(&now);
-      if (now.x == p.x && now.y == p.y) break;
-      Sleep(10);
+    HCURSOR shown = nullptr;
+    for (int i = 0; i < 50 && shown != expected; ++i) {
+      MSG msg;
+      while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      shown = GetCursor();
+      if (shown != expected) Sleep(20);
     }
-    SendMessageA(h, WM_SETCURSOR, reinterpret_cast<WPARAM>(h), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
-    return GetCursor();
+    return shown;
   };
   const RECT logo = form->Image1->BoundsRect();
-  EXPECT_EQ(cursorAt((logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2),
-            Screen->Cursors(crHandPoint));
-  EXPECT_EQ(cursorAt(logo.right + 40, logo.top + 5), Screen->Cursors(crDefault));
+  const HCURSOR hand = Screen->Cursors(crHandPoint);
+  const HCURSOR arrow = Screen->Cursors(crDefault);
+  ASSERT_NE(hand, arrow);
+  EXPECT_EQ(cursorAt((logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2, hand), hand);
+  EXPECT_EQ(cursorAt(logo.right + 40, logo.top + 5, arrow), arrow);
 }
 
 TEST_F(ToolkitTest, ImageLabelsAndBackgroundArePainted) {
