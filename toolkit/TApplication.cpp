@@ -140,14 +140,7 @@ bool TApplication::HandleMessage() {
     terminated_ = true;
     return false;
   }
-  try {
-    if (!IsKeyMessageHandled(msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
-    }
-  } catch (...) {
-    HandleException(this);
-  }
+  DispatchGuarded(msg);
   return true;
 }
 
@@ -158,14 +151,18 @@ void TApplication::ProcessMessages() {
       terminated_ = true;
       return;
     }
-    try {
-      if (!IsKeyMessageHandled(msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-      }
-    } catch (...) {
-      HandleException(this);
+    DispatchGuarded(msg);
+  }
+}
+
+void TApplication::DispatchGuarded(const MSG& Msg) {
+  try {
+    if (!IsKeyMessageHandled(Msg)) {
+      TranslateMessage(&Msg);
+      DispatchMessageA(&Msg);
     }
+  } catch (...) {
+    HandleException(this);
   }
 }
 

@@ -94,6 +94,8 @@ class TApplication : public TComponent {
   void InitForm(TForm& Form);
   void FormFailed(TForm& Form);
   bool IsKeyMessageHandled(const MSG& Msg);
+  // Dispatches one message; an exception from its handler goes to the error box.
+  void DispatchGuarded(const MSG& Msg);
   void ShowMainForm();
   HWND ActiveOwner() const;
 
