@@ -103,49 +103,48 @@ HKEY RegistryTree::NewHandle(std::shared_ptr<RegKey> key, REGSAM granted) {
   return reinterpret_cast<HKEY>(value);
 }
 
-LONG RegistryTree::Open(HKEY parent, const char* subKey, REGSAM desired, HKEY* result) {
-  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+LONG RegistryTree::WalkPath(HKEY parent, const char* subKey, Walk& out) const {
   Handle start;
   if (LONG rc = Resolve(parent, start); rc != ERROR_SUCCESS) return rc;
-  std::vector<std::string> parts;
-  if (LONG rc = SplitKeyPath(subKey, parts); rc != ERROR_SUCCESS) return rc;
-  std::shared_ptr<RegKey> key = start.key;
-  for (const auto& part : parts) {
-    key = key->FindSubKey(part);
-    if (!key) return ERROR_FILE_NOT_FOUND;
+  if (LONG rc = SplitKeyPath(subKey, out.parts); rc != ERROR_SUCCESS) return rc;
+  out.deepest = start.key;
+  for (out.found = 0; out.found < out.parts.size(); ++out.found) {
+    auto next = out.deepest->FindSubKey(out.parts[out.found]);
+    if (!next) break;
+    out.deepest = std::move(next);
   }
+  return ERROR_SUCCESS;
+}
+
+LONG RegistryTree::Open(HKEY parent, const char* subKey, REGSAM desired, HKEY* result) {
+  if (result == nullptr) return ERROR_INVALID_PARAMETER;
+  Walk walk;
+  if (LONG rc = WalkPath(parent, subKey, walk); rc != ERROR_SUCCESS) return rc;
+  if (!walk.Complete()) return ERROR_FILE_NOT_FOUND;
   REGSAM granted = MapRegistryAccess(desired);
-  if (granted & key->denied) return ERROR_ACCESS_DENIED;
+  if (granted & walk.deepest->denied) return ERROR_ACCESS_DENIED;
   // An empty path below a predefined root gives back the root itself, not a new handle.
-  if (parts.empty() && Root(parent)) {
+  if (walk.parts.empty() && Root(parent)) {
     *result = parent;
     return ERROR_SUCCESS;
   }
-  *result = NewHandle(key, granted);
+  *result = NewHandle(walk.deepest, granted);
   return ERROR_SUCCESS;
 }
 
 LONG RegistryTree::Create(HKEY parent, const char* subKey, REGSAM desired, HKEY* result,
                           DWORD* disposition) {
   if (result == nullptr) return ERROR_INVALID_PARAMETER;
-  Handle start;
-  if (LONG rc = Resolve(parent, start); rc != ERROR_SUCCESS) return rc;
-  std::vector<std::string> parts;
-  if (LONG rc = SplitKeyPath(subKey, parts); rc != ERROR_SUCCESS) return rc;
-  std::shared_ptr<RegKey> key = start.key;
-  size_t found = 0;
-  for (; found < parts.size(); ++found) {
-    auto next = key->FindSubKey(parts[found]);
-    if (!next) break;
-    key = next;
-  }
-  bool creating = found < parts.size();
+  Walk walk;
+  if (LONG rc = WalkPath(parent, subKey, walk); rc != ERROR_SUCCESS) return rc;
+  std::shared_ptr<RegKey> key = walk.deepest;
+  const bool creating = !walk.Complete();
   // A new key needs the right to create subkeys on the deepest existing key. The rights of the
   // parent handle are not looked at: Wine does not look at them either.
   if (creating && (key->denied & KEY_CREATE_SUB_KEY)) return ERROR_ACCESS_DENIED;
   REGSAM granted = MapRegistryAccess(desired);
   if (!creating && (granted & key->denied)) return ERROR_ACCESS_DENIED;
-  for (; found < parts.size(); ++found) key = key->AddSubKey(parts[found]);
+  for (size_t i = walk.found; i < walk.parts.size(); ++i) key = key->AddSubKey(walk.parts[i]);
   *result = NewHandle(key, granted);
   if (disposition) *disposition = creating ? REG_CREATED_NEW_KEY : REG_OPENED_EXISTING_KEY;
   return ERROR_SUCCESS;
@@ -157,15 +156,10 @@ LONG RegistryTree::Close(HKEY key) {
 }
 
 LONG RegistryTree::DeleteKey(HKEY parent, const char* subKey) {
-  Handle start;
-  if (LONG rc = Resolve(parent, start); rc != ERROR_SUCCESS) return rc;
-  std::vector<std::string> parts;
-  if (LONG rc = SplitKeyPath(subKey, parts); rc != ERROR_SUCCESS) return rc;
-  std::shared_ptr<RegKey> key = start.key;
-  for (const auto& part : parts) {
-    key = key->FindSubKey(part);
-    if (!key) return ERROR_FILE_NOT_FOUND;
-  }
+  Walk walk;
+  if (LONG rc = WalkPath(parent, subKey, walk); rc != ERROR_SUCCESS) return rc;
+  if (!walk.Complete()) return ERROR_FILE_NOT_FOUND;
+  const std::shared_ptr<RegKey>& key = walk.deepest;
   // Roots cannot go, and a key with subkeys is refused (Windows deletes no trees here).
   if (key->parent == nullptr || !key->subKeys.empty() || (key->denied & kDelete))
     return ERROR_ACCESS_DENIED;

@@ -65,6 +65,16 @@ class RegistryTree {
   size_t OpenHandleCount() const { return handles_.size(); }
 
  private:
+  // A key path below an open key, walked as far as its keys exist: `deepest` is the last key
+  // found, `found` how many of `parts` led there.
+  struct Walk {
+    std::shared_ptr<RegKey> deepest;
+    std::vector<std::string> parts;
+    size_t found = 0;
+    bool Complete() const { return found == parts.size(); }
+  };
+  LONG WalkPath(HKEY parent, const char* subKey, Walk& out) const;
+
   std::shared_ptr<RegKey> Root(HKEY key) const;
   HKEY NewHandle(std::shared_ptr<RegKey> key, REGSAM granted);
 
