@@ -15,8 +15,16 @@
 #include <winsock2.h>
 #include <windows.h>
 // clang-format on
+#include <intrin.h>
 #include <objbase.h>
 #include <shellapi.h>
+
+#include <cstdint>
+
+// The processor's time-stamp counter; on the host the stand-in's counter, which tests set.
+inline uint64_t ReadTimeStampCounter() {
+  return __rdtsc();
+}
 #else
 #include "platform/host/Win32StandIn.h"
 #endif

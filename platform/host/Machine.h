@@ -9,6 +9,7 @@
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
 #include "platform/host/RegistryTree.h"
+#include "platform/host/SystemState.h"
 
 namespace standin::detail {
 
@@ -24,6 +25,7 @@ struct Machine {
   FileTable files;
   Environment environment;
   CallLog calls;
+  SystemState system;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded
 };
 

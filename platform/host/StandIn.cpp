@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <stdexcept>
 #include <system_error>
@@ -67,6 +69,7 @@ void Reset() {
     MakeFolder(folder);
   MakeFolder("C:\\Program Files\\Installation");
   m.calls.Clear();
+  m.system.Clear();
 }
 
 void Discard() {
@@ -222,6 +225,30 @@ void ClearCalls() {
 }
 void SetShellExecuteResult(HINSTANCE result) {
   TheMachine().calls.shellExecuteResult = result;
+}
+void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId,
+                std::string_view servicePack) {
+  auto& version = TheMachine().system.version;
+  version.dwMajorVersion = major;
+  version.dwMinorVersion = minor;
+  version.dwBuildNumber = build;
+  version.dwPlatformId = platformId;
+  const size_t length = std::min(servicePack.size(), sizeof version.szCSDVersion - 1);
+  std::memcpy(version.szCSDVersion, servicePack.data(), length);
+  std::memset(version.szCSDVersion + length, 0, sizeof version.szCSDVersion - length);
+}
+void FailVersionQuery() {
+  TheMachine().system.versionQueryFails = true;
+}
+void SetTimeStampCounter(uint64_t value, uint64_t ticksPerMillisecond) {
+  TheMachine().system.timeStampCounter = value;
+  TheMachine().system.ticksPerMillisecond = ticksPerMillisecond;
+}
+DWORD CurrentPriorityClass() {
+  return TheMachine().system.priorityClass;
+}
+INT CurrentThreadPriority() {
+  return TheMachine().system.threadPriority;
 }
 void SetMessageBoxResult(INT result) {
   TheMachine().calls.messageBoxResult = result;

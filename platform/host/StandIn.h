@@ -84,6 +84,17 @@ void SetCurrentDirectory(std::string_view path);
 // nullopt removes the variable.
 void SetEnvVar(std::string_view name, std::optional<std::string_view> value);
 
+// --- Version, priorities, time ---
+// The record GetVersionExA reports (a fresh machine: 5.1.2600, NT platform, "Service Pack 3").
+void SetVersion(DWORD major, DWORD minor, DWORD build, DWORD platformId,
+                std::string_view servicePack);
+// From now on GetVersionExA fails with ERROR_INSUFFICIENT_BUFFER.
+void FailVersionQuery();
+// The time-stamp counter's value now, and how far it advances per millisecond of Sleep.
+void SetTimeStampCounter(uint64_t value, uint64_t ticksPerMillisecond);
+DWORD CurrentPriorityClass();
+INT CurrentThreadPriority();
+
 // --- Outward calls ---
 // One logged call: the function's name and its arguments in order. A string argument holds its
 // text, a null pointer is nullopt; numbers and handles are written in decimal.

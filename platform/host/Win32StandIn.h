@@ -65,6 +65,18 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChar
 BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
 DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD bufferChars);
 
+// Version, priorities and time (kernel32).
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);
+HANDLE WINAPI GetCurrentProcess();
+HANDLE WINAPI GetCurrentThread();
+DWORD WINAPI GetPriorityClass(HANDLE process);
+BOOL WINAPI SetPriorityClass(HANDLE process, DWORD priorityClass);
+INT WINAPI GetThreadPriority(HANDLE thread);
+BOOL WINAPI SetThreadPriority(HANDLE thread, INT priority);
+void WINAPI Sleep(DWORD milliseconds);
+// The processor's time-stamp counter (the RDTSC instruction on Windows).
+uint64_t ReadTimeStampCounter();
+
 // Calls with effects outside the program: logged, not performed (shell32, user32, ole32).
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                LPCSTR directory, INT showCommand);

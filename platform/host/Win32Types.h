@@ -79,6 +79,17 @@ using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
 struct OVERLAPPED;
 using LPOVERLAPPED = OVERLAPPED*;
 
+// The version record of GetVersionExA (148 bytes; the extended form adds 8 more).
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+};
+using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+
 struct WIN32_FIND_DATAA {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;
@@ -228,8 +239,29 @@ inline constexpr HRESULT S_FALSE = 1;
 #define SUCCEEDED(hr) (static_cast<HRESULT>(hr) >= 0)
 #define FAILED(hr) (static_cast<HRESULT>(hr) < 0)
 
+inline constexpr DWORD VER_PLATFORM_WIN32s = 0;
+inline constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+inline constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+// Process priority classes and thread priorities.
+inline constexpr DWORD NORMAL_PRIORITY_CLASS = 0x20;
+inline constexpr DWORD IDLE_PRIORITY_CLASS = 0x40;
+inline constexpr DWORD HIGH_PRIORITY_CLASS = 0x80;
+inline constexpr DWORD REALTIME_PRIORITY_CLASS = 0x100;
+inline constexpr DWORD BELOW_NORMAL_PRIORITY_CLASS = 0x4000;
+inline constexpr DWORD ABOVE_NORMAL_PRIORITY_CLASS = 0x8000;
+inline constexpr INT THREAD_PRIORITY_IDLE = -15;
+inline constexpr INT THREAD_PRIORITY_LOWEST = -2;
+inline constexpr INT THREAD_PRIORITY_BELOW_NORMAL = -1;
+inline constexpr INT THREAD_PRIORITY_NORMAL = 0;
+inline constexpr INT THREAD_PRIORITY_ABOVE_NORMAL = 1;
+inline constexpr INT THREAD_PRIORITY_HIGHEST = 2;
+inline constexpr INT THREAD_PRIORITY_TIME_CRITICAL = 15;
+inline constexpr INT THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
+
 inline constexpr INT SM_CXSCREEN = 0;
 inline constexpr INT SM_CYSCREEN = 1;
+inline constexpr INT SM_DBCSENABLED = 42;
 inline constexpr INT SM_XVIRTUALSCREEN = 76;
 inline constexpr INT SM_YVIRTUALSCREEN = 77;
 inline constexpr INT SM_CXVIRTUALSCREEN = 78;
