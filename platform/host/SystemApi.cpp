@@ -32,9 +32,13 @@ bool IsPriorityClass(DWORD value) {
   }
 }
 
-bool IsThreadPriority(INT value) {
-  return value == THREAD_PRIORITY_IDLE || value == THREAD_PRIORITY_TIME_CRITICAL ||
-         (value >= THREAD_PRIORITY_LOWEST && value <= THREAD_PRIORITY_HIGHEST);
+// Idle and time-critical always; otherwise lowest to highest, and in the real-time class the
+// wider range -7 to 6 as well.
+bool IsThreadPriority(INT value, DWORD priorityClass) {
+  if (value == THREAD_PRIORITY_IDLE || value == THREAD_PRIORITY_TIME_CRITICAL) return true;
+  const bool realtime = priorityClass == REALTIME_PRIORITY_CLASS;
+  return value >= (realtime ? -7 : THREAD_PRIORITY_LOWEST) &&
+         value <= (realtime ? 6 : THREAD_PRIORITY_HIGHEST);
 }
 
 }  // namespace
@@ -121,7 +125,7 @@ BOOL WINAPI SetThreadPriority(HANDLE thread, INT priority) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
-  if (!IsThreadPriority(priority)) {
+  if (!IsThreadPriority(priority, m.system.priorityClass)) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }

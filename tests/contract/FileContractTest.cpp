@@ -197,6 +197,32 @@ TEST_F(FileContract, SharingModesBetweenHandles) {
   EXPECT_TRUE(DeleteFileA(In("shared").c_str()));
 }
 
+// Removal of an extracted file that is still open elsewhere (the installer running), and the
+// query-only open the size check makes.
+TEST_F(FileContract, DeleteWaitsForAHandleThatDoesNotShareDeletion) {
+  Write(In("held.exe"), "12345");
+  HANDLE reader =
+      Open(In("held.exe"), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  ASSERT_NE(INVALID_HANDLE_VALUE, reader);
+  EXPECT_FALSE(DeleteFileA(In("held.exe").c_str()));
+  EXPECT_EQ(Code(ERROR_SHARING_VIOLATION), GetLastError());
+  EXPECT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("held.exe").c_str()));
+
+  HANDLE query = Open(In("held.exe"), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+  ASSERT_NE(INVALID_HANDLE_VALUE, query) << GetLastError();
+  DWORD high = 99;
+  EXPECT_EQ(5u, GetFileSize(query, &high));
+  EXPECT_EQ(0u, high);
+  CloseHandle(query);
+
+  CloseHandle(reader);
+  EXPECT_TRUE(DeleteFileA(In("held.exe").c_str())) << GetLastError();
+  EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("held.exe").c_str()));
+  EXPECT_EQ(INVALID_HANDLE_VALUE,
+            Open(In("held.exe"), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING));
+  EXPECT_EQ(Code(ERROR_FILE_NOT_FOUND), GetLastError());
+}
+
 TEST_F(FileContract, AttributesAndReadOnly) {
   EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(In("missing").c_str()));
   EXPECT_EQ(Code(ERROR_FILE_NOT_FOUND), GetLastError());

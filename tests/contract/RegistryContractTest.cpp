@@ -289,6 +289,50 @@ TEST_F(RegistryContract, QueryInfoReportsCountsAndLongestEntries) {
   EXPECT_EQ(26u, maxValueBytes);
 }
 
+// The way subkey names are listed: count and longest name first, then each name into a buffer
+// of exactly the longest name plus its terminating zero.
+TEST_F(RegistryContract, SubkeysFitABufferOfTheLongestNamePlusOne) {
+  for (const char* sub : {"shell", "Open With", "print"}) RegCloseKey(Create(sub));
+  RegCloseKey(Create("empty"));
+  HKEY reader = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, kScratchKey, 0, KEY_READ, &reader));
+  DWORD count = 0, longest = 0;
+  ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(reader, nullptr, nullptr, nullptr, &count, &longest,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(4u, count);
+  EXPECT_EQ(9u, longest);
+
+  std::vector<char> name(longest + 1);
+  std::vector<std::string> names;
+  for (DWORD i = 0; i < count; ++i) {
+    DWORD chars = longest + 1;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegEnumKeyExA(reader, i, name.data(), &chars, nullptr, nullptr, nullptr, nullptr));
+    names.emplace_back(name.data(), chars);
+  }
+  EXPECT_EQ((std::vector<std::string>{"empty", "Open With", "print", "shell"}), names);
+  DWORD chars = longest + 1;
+  EXPECT_EQ(ERROR_NO_MORE_ITEMS,
+            RegEnumKeyExA(reader, count, name.data(), &chars, nullptr, nullptr, nullptr, nullptr));
+  // One character short: the longest name no longer fits with its zero.
+  chars = longest;
+  EXPECT_EQ(ERROR_MORE_DATA,
+            RegEnumKeyExA(reader, 1, name.data(), &chars, nullptr, nullptr, nullptr, nullptr));
+  RegCloseKey(reader);
+
+  // A key without subkeys reports none and enumerates none.
+  ASSERT_EQ(ERROR_SUCCESS, Open("empty", KEY_READ, &reader));
+  count = longest = 99;
+  ASSERT_EQ(ERROR_SUCCESS, RegQueryInfoKeyA(reader, nullptr, nullptr, nullptr, &count, &longest,
+                                            nullptr, nullptr, nullptr, nullptr, nullptr, nullptr));
+  EXPECT_EQ(0u, count);
+  EXPECT_EQ(0u, longest);
+  chars = static_cast<DWORD>(name.size());
+  EXPECT_EQ(ERROR_NO_MORE_ITEMS,
+            RegEnumKeyExA(reader, 0, name.data(), &chars, nullptr, nullptr, nullptr, nullptr));
+  RegCloseKey(reader);
+}
+
 TEST_F(RegistryContract, DeletingValuesAndKeys) {
   ASSERT_EQ(ERROR_SUCCESS, SetString(key_, "Text", "x"));
   EXPECT_EQ(ERROR_SUCCESS, RegDeleteValueA(key_, "Text"));
