@@ -55,12 +55,7 @@ const TFolderSource kFolderSources[] = {
 };
 
 // The directory routines end their text with a backslash, and give a lone "\" when the system
-// gives no directory. That failure reads as an empty text, so a caller never mistakes it for
-// the root of the current drive.
-std::string KnownDir(const std::string& Dir) {
-  return Dir == "\\" ? std::string() : Dir;
-}
-
+// gives no directory; removing that backslash leaves an empty text then.
 std::string WithoutTrailingBackslash(std::string Dir) {
   if (!Dir.empty() && Dir.back() == '\\') Dir.pop_back();
   return Dir;
@@ -84,15 +79,18 @@ void TacSystemInfo::SetRegFolder(TRegFolder Folder, const std::string& Value) co
 }
 
 std::string TacSystemInfo::DirSystem() const {
-  return WithoutTrailingBackslash(KnownDir(GetSystemDir()));
+  return WithoutTrailingBackslash(GetSystemDir());
 }
 
 std::string TacSystemInfo::DirTemp() const {
-  return WithoutTrailingBackslash(KnownDir(GetTempDir()));
+  return WithoutTrailingBackslash(GetTempDir());
 }
 
+// Keeps its backslash, so names are appended directly. Without a directory from the system it
+// is empty too, rather than a lone "\" that would stand for the root of the current drive.
 std::string TacSystemInfo::DirWindows() const {
-  return KnownDir(GetWindowsDir());
+  const std::string dir = GetWindowsDir();
+  return dir == "\\" ? std::string() : dir;
 }
 
 bool TacSystemInfo::CanEdit() const {
