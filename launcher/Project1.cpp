@@ -61,10 +61,17 @@ TModuleTable Modules(kModules);
 
 // Windows may end the process as soon as the end-of-session message has been handled: the
 // program finishes before that (the window and its components first, so the file storage removes
-// what it wrote, then the modules) and leaves as a closed window would.
+// what it wrote, then the modules) and leaves as a closed window would. Nothing may unwind into
+// the application's window procedure, whose object is gone by then; with the session ending
+// there is no one to show an error to.
 void EndSession() {
-  FinishProgram(Modules);
-  std::exit(0);
+  int exitCode = 0;
+  try {
+    FinishProgram(Modules);
+  } catch (...) {
+    exitCode = kFailed;
+  }
+  std::exit(exitCode);
 }
 
 // A module whose start-up raised has been undone with those started before it, the application

@@ -8,8 +8,8 @@
 //   Application->CreateForm(Form1);        // from the RCDATA resource "TFORM1"
 //   Application->Run();                    // until the main form closes
 //   DoneApplication();                     // destroys the forms, before the modules shut down
-// and, so that the end of the Windows session ends it the same way,
-//   TApplication::SetEndSessionProc(...)
+// (FinishProgram in UIModules.h does the last step and the module shut-down), and names with
+// SetEndSessionProc how it finishes when Windows ends the session while the loop runs.
 #pragma once
 
 #include <cstdint>
