@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "toolkit/Modules.h"
 #include "toolkit/TComponent.h"
 #include "toolkit/TEvent.h"
 #include "toolkit/TList.h"
@@ -162,3 +163,6 @@ class TacComponent : public TComponent {
   std::string about_;
   TComponent* hostComponent_;
 };
+
+// acClasses has no start-up or shut-down work; its entry keeps the module order visible.
+inline constexpr TModule kacClassesModule{"acClasses", nullptr, nullptr};

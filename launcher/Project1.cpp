@@ -3,18 +3,29 @@
 // Before anything else the DLL search is narrowed to the system folder, so no DLL planted beside
 // the program (in a download folder, say) can be loaded in place of a system one. Then the
 // modules start in their fixed order, the application creates the main window from its form data
-// and runs until the window is closed, and the modules shut down in reverse order. Form data that
-// cannot be read (a damaged resource) is reported in the error box, and the program ends with
-// exit code 1 instead of letting the exception leave WinMain.
+// and runs until the window is closed, and the program finishes: the window and its components
+// go first (the file storage removes what it wrote), then the modules shut down in reverse order.
+// The end of the Windows session finishes the program the same way. A module that cannot start,
+// or form data that cannot be read (a damaged resource), is reported in the error box, and the
+// program ends with exit code 1 instead of letting the exception leave WinMain.
 
+#include <cstdlib>
+#include <exception>
+
+#include "foundation/acClasses.h"
+#include "foundation/acUtils.h"
 #include "launcher/Unit1.h"
 #include "platform/platform.h"
 #include "storage/acFileStorage.h"
+#include "storage/acSFPack.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
 
 namespace {
+
+constexpr char kTitle[] = "Installation";
+constexpr int kFailed = 1;
 
 // LOAD_LIBRARY_SEARCH_SYSTEM32, spelled out: older headers lack it.
 constexpr DWORD kSearchSystem32 = 0x00000800;
@@ -32,36 +43,74 @@ void RestrictDllSearchToSystemFolder() {
   setDefault(kSearchSystem32);
 }
 
-// The modules with work to do, in start-up order; shut-down runs backwards. Of the library
-// modules (acUtils, acClasses, acSFPack, acFileStorage, acGraphics, acInet, acSystemInfo, in
-// that order) only acFileStorage has start-up work here: its classes must be registered before
-// the form data names them.
+// The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
+// Shut-down runs backwards.
 constexpr TModule kModules[] = {
     kToolkitModule,
+    kacUtilsModule,
+    kacClassesModule,
+    kacSFPackModule,
+    // Its classes must be registered before the form data names them.
     {"acFileStorage", &RegisterFileStorageClasses, nullptr},
+    // acSystemInfo (kacSystemInfoModule) follows here.
     kComSupportModule,
-    {"Unit1", nullptr, &Unit1ShutDown},
+    kUnit1Module,
 };
+
+TModuleTable Modules(kModules);
+
+// Windows may end the process as soon as the end-of-session message has been handled: the
+// program finishes before that (the window and its components first, so the file storage removes
+// what it wrote, then the modules) and leaves as a closed window would. Nothing may unwind into
+// the application's window procedure, whose object is gone by then; with the session ending
+// there is no one to show an error to.
+void EndSession() {
+  int exitCode = 0;
+  try {
+    FinishProgram(Modules);
+  } catch (...) {
+    exitCode = kFailed;
+  }
+  std::exit(exitCode);
+}
+
+// A module whose start-up raised has been undone with those started before it, the application
+// object included, so the error box is shown here, as the application shows its errors.
+bool StartModules() {
+  try {
+    Modules.StartUp();
+    return true;
+  } catch (const std::exception& e) {
+    MessageBoxA(nullptr, e.what(), kTitle, MB_ICONERROR);
+  } catch (...) {
+    MessageBoxA(nullptr, "Unknown error", kTitle, MB_ICONERROR);
+  }
+  return false;
+}
+
+// Form data that cannot be read leaves no window; the error goes to the application's box.
+bool CreateMainForm() {
+  try {
+    Application->CreateForm(Form1);
+    return true;
+  } catch (...) {
+    Application->HandleException(nullptr);
+    return false;
+  }
+}
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearchToSystemFolder();
-  TModuleTable modules(kModules);
-  modules.StartUp();
+  if (!StartModules()) return kFailed;
   Application->Initialize();
-  Application->SetTitle("Installation");
-  int exitCode = 0;
-  try {
-    Application->CreateForm(Form1);
-  } catch (...) {
-    Application->HandleException(nullptr);
-    exitCode = 1;
+  Application->SetTitle(kTitle);
+  const bool created = CreateMainForm();
+  if (created) {
+    TApplication::SetEndSessionProc(&EndSession);
+    Application->Run();
   }
-  if (exitCode == 0) Application->Run();
-  // The window and its components go first (the file storage removes what it wrote), then the
-  // modules, last started first.
-  DoneApplication();
-  modules.ShutDown();
-  return exitCode;
+  FinishProgram(Modules);
+  return created ? 0 : kFailed;
 }

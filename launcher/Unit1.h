@@ -6,6 +6,7 @@
 #include <string>
 
 #include "storage/acFileStorage.h"
+#include "toolkit/Modules.h"
 #include "toolkit/TBitBtn.h"
 #include "toolkit/TForm.h"
 #include "toolkit/TImage.h"
@@ -40,3 +41,4 @@ extern std::string InstallerFileName;
 // Shut-down routine of Unit1 for the program's module table: releases InstallerFileName. (Unit1
 // has no start-up work: the application creates TForm1 by its type, not by its registered name.)
 void Unit1ShutDown();
+inline constexpr TModule kUnit1Module{"Unit1", nullptr, &Unit1ShutDown};

@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "toolkit/Modules.h"
+
 // The largest input of one block.
 inline constexpr uint32_t kPackBlockMax = 65533;
 
@@ -51,3 +53,6 @@ UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, siz
 // The codec uses AVX2 where the processor has it and SSE2 otherwise; both give the same bytes.
 // Passing false keeps it on SSE2 (tests run both paths). Returns whether AVX2 is now in use.
 bool SetSFPackAvx2Allowed(bool allowed);
+
+// acSFPack has no start-up or shut-down work; its entry keeps the module order visible.
+inline constexpr TModule kacSFPackModule{"acSFPack", nullptr, nullptr};

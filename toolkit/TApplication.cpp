@@ -5,6 +5,7 @@
 
 TApplication* Application = nullptr;
 TApplication::TInitProc TApplication::initProc_ = nullptr;
+TApplication::TEndSessionProc TApplication::endSessionProc_ = nullptr;
 
 namespace {
 
@@ -252,6 +253,10 @@ LRESULT TApplication::WndProc(UINT Message, WPARAM WParam, LPARAM LParam) {
     case WM_CLOSE:
       // Closing from the taskbar closes the main form.
       if (mainForm_) mainForm_->Close();
+      return 0;
+    case WM_ENDSESSION:
+      // The procedure may destroy this object: nothing of it is touched afterwards.
+      if (WParam && endSessionProc_) endSessionProc_();
       return 0;
     default:
       break;

@@ -8,6 +8,8 @@
 //   Application->CreateForm(Form1);        // from the RCDATA resource "TFORM1"
 //   Application->Run();                    // until the main form closes
 //   DoneApplication();                     // destroys the forms, before the modules shut down
+// (FinishProgram in UIModules.h does the last step and the module shut-down), and names with
+// SetEndSessionProc how it finishes when Windows ends the session while the loop runs.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +34,14 @@ class TApplication : public TComponent {
   void Initialize();
   using TInitProc = void (*)();
   static void SetInitProc(TInitProc Proc) { initProc_ = Proc; }
+
+  // What the program does when Windows ends the session (log-off, shut-down) while it runs: the
+  // application window receives WM_ENDSESSION with wParam TRUE and calls the procedure, which
+  // must finish the program before it returns (the process may be ended right after) and may
+  // destroy the application object itself. Without one, the message changes nothing; so does a
+  // session end that was cancelled (wParam FALSE).
+  using TEndSessionProc = void (*)();
+  static void SetEndSessionProc(TEndSessionProc Proc) { endSessionProc_ = Proc; }
 
   // The caption of the application window (the taskbar button) and of error boxes.
   const std::string& Title() const { return title_; }
@@ -100,6 +110,7 @@ class TApplication : public TComponent {
   HWND ActiveOwner() const;
 
   static TInitProc initProc_;
+  static TEndSessionProc endSessionProc_;
   bool initialized_ = false;
   bool done_ = false;
   std::string title_;

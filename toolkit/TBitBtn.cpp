@@ -89,6 +89,8 @@ void TBitBtn::CreateHandle() {
                             reinterpret_cast<HMENU>(kButtonId), GetModuleHandleA(nullptr), nullptr);
   if (handle_) {
     SetWindowLongPtrA(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    buttonProc_ = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(
+        handle_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TBitBtn::ButtonWndProc)));
     SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font()->Handle()), FALSE);
   }
 }
@@ -98,6 +100,21 @@ void TBitBtn::DestroyHandle() {
   HWND h = handle_;
   handle_ = nullptr;
   DestroyWindow(h);
+}
+
+LRESULT CALLBACK TBitBtn::ButtonWndProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
+  const auto* button = reinterpret_cast<const TBitBtn*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+  const WNDPROC system = button ? button->buttonProc_ : nullptr;
+  if (!system) return DefWindowProcA(Window, Message, WParam, LParam);
+  if (Message == WM_NCDESTROY) {
+    // The window's last message: it leaves with the system's procedure and no owner object.
+    SetWindowLongPtrA(Window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(system));
+    SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
+  }
+  // The system button captures and shows itself pushed on a press, and clicks on the release
+  // over it; on a double-click press it would only notify the parent.
+  if (Message == WM_LBUTTONDBLCLK) Message = WM_LBUTTONDOWN;
+  return CallWindowProcA(system, Window, Message, WParam, LParam);
 }
 
 bool TBitBtn::CanFocus() const {

@@ -1,6 +1,11 @@
 // A bitmap button: an owner-drawn BUTTON child window showing a glyph left of its caption, both
 // centred together 4 pixels apart. A kind other than bkCustom gives a standard glyph and
 // caption; bkOK also makes it the form's default button (Enter clicks it).
+//
+// Every press is a press: an owner-drawn button of the system turns the second press of a quick
+// double click into a double-click notification and never clicks on its release. The button's
+// window procedure is therefore wrapped so that it sees a double-click press as a plain press,
+// and two quick clicks are two clicks.
 #pragma once
 
 #include <cstdint>
@@ -82,6 +87,7 @@ class TBitBtn : public TControl {
   void LoadGlyph();
   void FreeGlyph();
   void DrawGlyph(HDC Dc, int32_t X, int32_t Y, bool Enabled);
+  static LRESULT CALLBACK ButtonWndProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam);
 
   TBitBtnKind kind_ = bkCustom;
   bool default_ = false;
@@ -91,5 +97,6 @@ class TBitBtn : public TControl {
   HBITMAP glyph_ = nullptr;
   int32_t numGlyphs_ = 0;
   HWND handle_ = nullptr;
+  WNDPROC buttonProc_ = nullptr;  // the system's button procedure that ButtonWndProc wraps
   bool pushed_ = false;
 };

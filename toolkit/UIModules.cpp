@@ -63,3 +63,8 @@ void ComSupportShutDown() {
 bool ComInitialized() {
   return comInitialized;
 }
+
+void FinishProgram(TModuleTable& Modules) {
+  DoneApplication();
+  Modules.ShutDown();
+}

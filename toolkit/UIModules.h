@@ -17,5 +17,11 @@ void ComSupportShutDown();
 // Whether COM was initialised by Application->Initialize() and not yet uninitialised.
 bool ComInitialized();
 
+// The end of a program's run: destroys what the application owns (the main form hidden first,
+// then its controls and components), then shuts the modules down, last started first. A second
+// call does nothing. The program calls it after the message loop and, when Windows ends the
+// session, from its end-of-session procedure (TApplication::SetEndSessionProc).
+void FinishProgram(TModuleTable& Modules);
+
 inline constexpr TModule kToolkitModule{"Forms", &ToolkitStartUp, &ToolkitShutDown};
 inline constexpr TModule kComSupportModule{"ComObj", &ComSupportStartUp, &ComSupportShutDown};

@@ -2,6 +2,7 @@
 // the main form's close ends Run, destruction order, failed form creation, COM start-up.
 #include "TestForm.h"
 #include "toolkit/ApplicationState.h"
+#include "toolkit/ClassRegistry.h"
 #include "toolkit/TReadOnlyMemoryStream.h"
 #include "toolkit/ToolkitErrors.h"
 #include "toolkit/UIModules.h"
@@ -206,6 +207,59 @@ int RunChild(const char* Mode, WORD ShowCommand) {
 TEST(StartupShowTest, MaximisedAndMinimisedStartsAreHonoured) {
   EXPECT_EQ(RunChild("max", SW_SHOWMAXIMIZED), 0);
   EXPECT_EQ(RunChild("min", SW_SHOWMINNOACTIVE), 0);
+}
+
+}  // namespace
+
+namespace {
+
+int endSessionShutDowns = 0;
+TModuleTable* endSessionModules = nullptr;
+
+// The end of the Windows session while the window is open finishes the program as its normal end
+// does, before the message returns: the form and its components are destroyed, the window first,
+// and every module shut down once. A cancelled end (wParam FALSE) changes nothing.
+TEST(EndSessionTest, FinishesTheProgramOnceBeforeTheMessageReturns) {
+  static constexpr TModule kModules[] = {
+      kToolkitModule,
+      {"Probe", [] { RegisterClass<TProbe>(); }, [] { ++endSessionShutDowns; }},
+  };
+  TModuleTable modules(kModules);
+  endSessionModules = &modules;
+  endSessionShutDowns = 0;
+  TProbe::Log().clear();
+  modules.StartUp();
+  TApplication::SetEndSessionProc([] { FinishProgram(*endSessionModules); });
+  TTestForm* form = nullptr;
+  Application->CreateForm(form);
+  form->Show();
+  const HWND formWindow = form->Handle();
+  const HWND appWindow = Application->Handle();
+
+  SendMessageA(appWindow, WM_ENDSESSION, FALSE, 0);
+  SendMessageA(formWindow, WM_ENDSESSION, FALSE, 0);
+  EXPECT_TRUE(IsWindowVisible(formWindow));
+  EXPECT_EQ(Application->MainForm(), form);
+  EXPECT_TRUE(TProbe::Log().empty());
+  EXPECT_EQ(endSessionShutDowns, 0);
+
+  SendMessageA(appWindow, WM_ENDSESSION, TRUE, 0);
+  EXPECT_FALSE(IsWindow(formWindow));
+  EXPECT_FALSE(IsWindow(appWindow));
+  EXPECT_EQ(Application, nullptr);
+  ASSERT_EQ(TProbe::Log().size(), 2u);
+  for (const TProbe::TRecord& r : TProbe::Log()) EXPECT_FALSE(r.FormWindowAlive) << r.Name;
+  EXPECT_EQ(endSessionShutDowns, 1);
+  EXPECT_EQ(modules.StartedCount(), 0u);
+  // The normal end that follows the loop finds nothing left to do.
+  FinishProgram(modules);
+  EXPECT_EQ(endSessionShutDowns, 1);
+  EXPECT_EQ(TProbe::Log().size(), 2u);
+
+  TApplication::SetEndSessionProc(nullptr);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+  }
 }
 
 }  // namespace

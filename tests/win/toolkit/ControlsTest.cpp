@@ -238,3 +238,49 @@ TEST_F(ToolkitTest, InputClickOnTheLogoFiresItsHandler) {
 }
 
 }  // namespace
+
+namespace {
+
+// Two quick presses are two clicks: a real double click (system input, both presses within the
+// double-click time) on the bitmap button calls its handler twice. The system reports the second
+// press to the button as a double click, which an owner-drawn button would not click on.
+TEST_F(ToolkitTest, InputDoubleClickOnTheButtonIsTwoClicks) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  SetForegroundWindow(form->Handle());
+  Application->ProcessMessages();
+  const HWND button = form->Button1->Handle();
+  RECT r = {};
+  GetWindowRect(button, &r);
+  const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  SetCursorPos(middle.x, middle.y);
+  POINT now = {};
+  for (int i = 0; i < 50 && GetCursorPos(&now) && (now.x != middle.x || now.y != middle.y); ++i) {
+    Sleep(20);  // Wine reports the new position once the X server has it
+  }
+  INPUT inputs[4] = {};
+  for (int i = 0; i < 4; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
+  }
+  ASSERT_EQ(SendInput(4, inputs, sizeof(INPUT)), 4u);
+  bool doubleClickPress = false;
+  auto handleWaiting = [&] {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_LBUTTONDBLCLK && msg.hwnd == button) doubleClickPress = true;
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  };
+  for (int i = 0; i < 50 && form->ButtonClicks < 2; ++i) {
+    Sleep(20);
+    handleWaiting();
+  }
+  Sleep(100);  // no late third click
+  handleWaiting();
+  EXPECT_TRUE(doubleClickPress) << "the second press did not arrive as a double click";
+  EXPECT_EQ(form->ButtonClicks, 2);
+}
+
+}  // namespace
