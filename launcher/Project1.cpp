@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "storage/acFileStorage.h"
 #include "storage/acSFPack.h"
+#include "sysinfo/acSystemInfo.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
@@ -52,7 +53,7 @@ constexpr TModule kModules[] = {
     kacSFPackModule,
     // Its classes must be registered before the form data names them.
     {"acFileStorage", &RegisterFileStorageClasses, nullptr},
-    // acSystemInfo (kacSystemInfoModule) follows here.
+    kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,
 };
