@@ -12,5 +12,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# Windows programs built here run under Wine, in the build tree's own prefix (see wine-run.sh).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+# Windows programs built here run under Wine, with the loader and the prefix of this build (see
+# wine-run.sh).
+set(AC_WINE_BUILD win32)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${AC_WINE_BUILD})

@@ -1,9 +1,14 @@
 #!/bin/sh
-# Runs a Windows program under Wine in a private prefix inside the win32 build tree, so tests never
-# touch the developer's own Wine setup. scripts/test.sh creates the prefix, the virtual display and
-# a persistent wineserver; run on its own this still works, only slower.
+# wine-run.sh BUILD PROGRAM [ARGS...]: runs a Windows program of build/BUILD (win32 or win64) under
+# Wine, in that build tree's private prefix, so tests never touch the developer's own Wine setup.
+# scripts/test.sh creates the prefix, the virtual display and a persistent wineserver; run on its
+# own this still works, only slower.
 here=$(cd "$(dirname "$0")/.." && pwd)
-: "${WINEPREFIX:=$here/build/win32/wineprefix}"
+build=$1
+shift
+. "$here/scripts/wine-env.sh"
+wine_use "$build"
+: "${WINEPREFIX:=$here/build/$build/wineprefix}"
 : "${WINEDEBUG:=-all}"
 export WINEPREFIX WINEDEBUG
-exec wine "$@"
+exec "$AC_WINE" "$@"

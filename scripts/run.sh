@@ -1,24 +1,32 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the program and starts it under Wine. Without a screen it runs
 # on a virtual display and saves a screenshot to build/run-screenshot.png after a few seconds;
-# Ctrl+C ends it.
+# Ctrl+C ends it. The program is the 32-bit build; on a machine whose kernel runs no 32-bit
+# programs, the same program built as a 64-bit one (win64) runs under 64-bit Wine instead.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 
 ./scripts/setup.sh
+. scripts/wine-env.sh
+preset=win32
+if ! wine_runs_32bit; then
+  echo "== this kernel runs no 32-bit programs: starting the 64-bit build of the program (win64)"
+  preset=win64
+fi
+
 cmake --preset host >/dev/null
 # Only the host tools that the Windows build runs: the form converter, the pack and padding tools.
 cmake --build --preset host --target formconv sfpack padinstaller
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Project1
+cmake --preset $preset >/dev/null
+cmake --build --preset $preset --target Project1
 
-. scripts/wine-env.sh
 trap wine_env_stop EXIT
 had_display=${DISPLAY:-}
 display_start
-wine_prefix_init "$root/build/wineprefix-run"
-wine "$root/build/win32/bin/Project1.exe" &
+wine_use $preset
+wine_prefix_init "$root/build/$preset/wineprefix-run"
+"$AC_WINE" "$root/build/$preset/bin/Project1.exe" &
 program=$!
 if [ -z "$had_display" ]; then
   sleep 5

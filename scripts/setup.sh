@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the two builds need on a Debian 12 machine (run as root) and cross-builds
-# libjpeg-turbo for i686-w64-mingw32. Safe to run again: it skips what is already there.
+# Installs everything the builds need on a Debian 12 machine (run as root) and cross-builds
+# libjpeg-turbo for i686- and x86_64-w64-mingw32. Safe to run again: it skips what is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -8,7 +8,8 @@ root=$(pwd)
 packages=(
   g++ cmake ninja-build pkg-config python3
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686 nasm
-  wine wine32:i386 fonts-wine fonts-liberation
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  wine wine32:i386 wine64 fonts-wine fonts-liberation
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
   libjpeg-turbo-progs dpkg-dev
@@ -38,28 +39,34 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# The posix-threads flavour of the cross compiler is the one we build with.
-for tool in gcc g++; do
-  alt=/usr/bin/i686-w64-mingw32-$tool-posix
-  [ -x "$alt" ] && update-alternatives --set i686-w64-mingw32-$tool "$alt" >/dev/null 2>&1 || true
+# The posix-threads flavour of the cross compilers is the one we build with.
+for target in i686-w64-mingw32 x86_64-w64-mingw32; do
+  for tool in gcc g++; do
+    alt=/usr/bin/$target-$tool-posix
+    [ -x "$alt" ] && update-alternatives --set $target-$tool "$alt" >/dev/null 2>&1 || true
+  done
 done
 
-# libjpeg-turbo for Windows, from Debian's source package, static, into build/deps.
-prefix=$root/build/deps/libjpeg-i686
-if [ ! -f "$prefix/lib/libjpeg.a" ]; then
-  work=$root/build/deps/src
+# libjpeg_build ARCH: libjpeg-turbo for ARCH-w64-mingw32 (toolchain cmake/mingw-ARCH.cmake), from
+# Debian's source package, static, into build/deps/libjpeg-ARCH.
+libjpeg_build() {
+  local arch=$1 prefix=$root/build/deps/libjpeg-$1 work=$root/build/deps/src
+  [ -f "$prefix/lib/libjpeg.a" ] && return
   mkdir -p "$work"
   if ! ls "$work"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
     (cd "$work" && apt-get source --download-only -q libjpeg-turbo)
   fi
+  local tarball source=$work/libjpeg-turbo build=$work/libjpeg-build-$arch
   tarball=$(ls "$work"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
-  rm -rf "$work/libjpeg-turbo" && mkdir -p "$work/libjpeg-turbo"
-  tar -xzf "$tarball" -C "$work/libjpeg-turbo" --strip-components=1
-  cmake -S "$work/libjpeg-turbo" -B "$work/libjpeg-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
+  rm -rf "$source" "$build" && mkdir -p "$source"
+  tar -xzf "$tarball" -C "$source" --strip-components=1
+  cmake -S "$source" -B "$build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
     -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DCMAKE_POSITION_INDEPENDENT_CODE=OFF >/dev/null
-  cmake --build "$work/libjpeg-build" >/dev/null
-  cmake --install "$work/libjpeg-build" >/dev/null
-  echo "setup: libjpeg-turbo for i686-w64-mingw32 in $prefix"
-fi
+  cmake --build "$build" >/dev/null
+  cmake --install "$build" >/dev/null
+  echo "setup: libjpeg-turbo for $arch-w64-mingw32 in $prefix"
+}
+libjpeg_build i686
+libjpeg_build x86_64

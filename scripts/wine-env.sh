@@ -1,15 +1,37 @@
-# Sourced by test.sh and run.sh: a private Wine prefix, a virtual display when there is no screen,
-# and one persistent wineserver so each Windows program starts in milliseconds.
+# Sourced by test.sh, run.sh and the Wine-run tests: the Wine loader of a build, a private Wine
+# prefix, a virtual display when there is no screen, and one persistent wineserver so each Windows
+# program starts in milliseconds.
 
-# wine_prefix_init PREFIX: create the prefix once, with a fixed virtual desktop so windows get frames
-# and a known screen size.
+# wine_use BUILD: the loader for the programs of build/BUILD, in AC_WINE. win64 takes the 64-bit
+# loader by its path, because /usr/bin/wine starts the 32-bit one whenever wine32 is installed, and
+# names it in WINELOADER so that Wine starts further processes with it too. Every other build uses
+# `wine`. The `wineserver` wrapper runs the 64-bit server, which serves both.
+wine_use() {
+  if [ "$1" = win64 ]; then
+    export WINELOADER=/usr/lib/wine/wine64
+    AC_WINE=$WINELOADER
+  else
+    AC_WINE=wine
+  fi
+}
+
+AC_WINE=${AC_WINE:-wine}
+
+# wine_runs_32bit: whether this machine runs 32-bit programs at all; a kernel without 32-bit
+# emulation cannot start the 32-bit Wine loader.
+wine_runs_32bit() {
+  /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+# wine_prefix_init PREFIX: create the prefix once (with the loader chosen by wine_use), with a fixed
+# virtual desktop so windows get frames and a known screen size.
 wine_prefix_init() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
-    wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    "$AC_WINE" wineboot -i >/dev/null 2>&1 || true
+    "$AC_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+    "$AC_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi

@@ -3,9 +3,9 @@
 # 1024x768), a recording stand-in browser registered for HTML files, the driver program doing what
 # a user would, and a screenshot of the desktop while the window is up.
 #
-#   e2e.sh SOURCE_ROOT WORK_DIR PROGRAM DRIVER RECORDER SCREENSHOT
+#   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM DRIVER RECORDER SCREENSHOT   (BUILD: win32 or win64)
 set -euo pipefail
-root=$1 work=$2 program=$3 driver=$4 recorder=$5 shot=$6
+root=$1 build=$2 work=$3 program=$4 driver=$5 recorder=$6 shot=$7
 
 case "$work" in
   */e2e-run) ;;
@@ -14,6 +14,7 @@ esac
 
 . "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
+wine_use "$build"
 rm -rf "$work"
 mkdir -p "$work"
 display_start
@@ -25,12 +26,13 @@ mkdir -p "$dir"
 cp "$program" "$dir/Project1.exe"
 cp "$driver" "$dir/driver.exe"
 cp "$recorder" "$dir/recorder.exe"
-wine reg add 'HKCR\htmlfile\shell\open\command' /ve /d '"C:\e2e\recorder.exe" -nohome' /f \
+"$AC_WINE" reg add 'HKCR\htmlfile\shell\open\command' /ve /d '"C:\e2e\recorder.exe" -nohome' /f \
   >/dev/null 2>&1
 echo "registered browser command:"
-wine reg query 'HKCR\htmlfile\shell\open\command' /ve 2>/dev/null | tr -d '\r' | grep -i REG_ || true
+"$AC_WINE" reg query 'HKCR\htmlfile\shell\open\command' /ve 2>/dev/null | tr -d '\r' |
+  grep -i REG_ || true
 
-wine 'C:\e2e\driver.exe' 'C:\e2e\Project1.exe' 'C:\e2e\recorded.txt' 'C:\e2e\ready' \
+"$AC_WINE" 'C:\e2e\driver.exe' 'C:\e2e\Project1.exe' 'C:\e2e\recorded.txt' 'C:\e2e\ready' \
   'C:\e2e\shot-done' &
 driver_pid=$!
 

@@ -29,6 +29,7 @@ PeFile::PeFile(std::span<const uint8_t> bytes) : bytes_(bytes) {
   }
   const uint32_t pe = U32(0x3C);
   if (U32(pe) != kPeSignature) throw PeError("no PE signature at offset " + std::to_string(pe));
+  machine_ = U16(pe + 4);
   const uint16_t sectionCount = U16(pe + 6);
   const uint16_t optionalSize = U16(pe + 20);
   const uint64_t optional = uint64_t{pe} + 24;

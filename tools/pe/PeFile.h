@@ -18,6 +18,10 @@ class PeError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// Machine types of the file header.
+inline constexpr uint16_t kMachineI386 = 0x14C;
+inline constexpr uint16_t kMachineAmd64 = 0x8664;
+
 inline constexpr uint32_t kRtRcData = 10;
 inline constexpr uint32_t kRtManifest = 24;
 
@@ -30,6 +34,9 @@ class PeFile {
   // Checks the headers and reads the section table; throws PeError when they are damaged.
   // The caller keeps the bytes alive while the PeFile and the spans it returns are in use.
   explicit PeFile(std::span<const uint8_t> bytes);
+
+  // The machine type the program is built for (kMachineI386, kMachineAmd64, ...).
+  uint16_t Machine() const { return machine_; }
 
   // The DLL names of the import directory, in table order, as written in the file.
   std::vector<std::string> ImportedDlls() const;
@@ -69,6 +76,7 @@ class PeFile {
   std::optional<std::span<const uint8_t>> FindResource(uint32_t type, Match matches) const;
 
   std::span<const uint8_t> bytes_;
+  uint16_t machine_ = 0;
   std::vector<Section> sections_;
   Directory imports_;
   Directory resources_;

@@ -94,7 +94,7 @@ bool ReadEverything(const std::vector<uint8_t>& bytes) {
     const PeFile file(bytes);
     (void)file.ImportedDlls();
     (void)file.Resource(24, 1);
-    (void)ProgramImageProblems(file);
+    (void)ProgramImageProblems(file, kMachineI386);
     return true;
   } catch (const PeError&) {
     return false;
@@ -111,31 +111,36 @@ TEST(PeFile, ReadsImportsAndManifestOfAWellFormedImage) {
   EXPECT_EQ(std::string(manifest->begin(), manifest->end()), builder.manifest);
   EXPECT_FALSE(file.Resource(24, 2).has_value());
   EXPECT_FALSE(file.Resource(10, 1).has_value());
-  EXPECT_TRUE(ProgramImageProblems(file).empty());
+  EXPECT_TRUE(ProgramImageProblems(file, kMachineI386).empty());
 }
 
 TEST(PeFile, ProblemsNameForeignDllsAndManifestFaults) {
   ImageBuilder foreign;
   foreign.dlls = {"kernel32.dll", "libstdc++-6.dll", "quillmoor.dll"};
-  auto problems = ProgramImageProblems(PeFile(foreign.Build()));
+  auto problems = ProgramImageProblems(PeFile(foreign.Build()), kMachineI386);
   ASSERT_EQ(problems.size(), 2u);
   EXPECT_NE(problems[0].find("libstdc++-6.dll"), std::string::npos);
   EXPECT_NE(problems[1].find("quillmoor.dll"), std::string::npos);
 
   ImageBuilder bare;
   bare.withManifest = false;
-  problems = ProgramImageProblems(PeFile(bare.Build()));
+  problems = ProgramImageProblems(PeFile(bare.Build()), kMachineI386);
   ASSERT_EQ(problems.size(), 1u);
   EXPECT_NE(problems[0].find("no manifest"), std::string::npos);
 
   ImageBuilder elevated;
   elevated.manifest = "<requestedExecutionLevel level='requireAdministrator' uiAccess='true'/>";
-  problems = ProgramImageProblems(PeFile(elevated.Build()));
+  problems = ProgramImageProblems(PeFile(elevated.Build()), kMachineI386);
   EXPECT_EQ(problems.size(), 2u);
 
   ImageBuilder singleQuoted;
   singleQuoted.manifest = "<requestedExecutionLevel level='asInvoker' uiAccess='false'/>";
-  EXPECT_TRUE(ProgramImageProblems(PeFile(singleQuoted.Build())).empty());
+  EXPECT_TRUE(ProgramImageProblems(PeFile(singleQuoted.Build()), kMachineI386).empty());
+
+  // The same image checked as a 64-bit program: only the machine type is wrong.
+  problems = ProgramImageProblems(PeFile(singleQuoted.Build()), kMachineAmd64);
+  ASSERT_EQ(problems.size(), 1u);
+  EXPECT_EQ(problems[0], "machine type 0x14c, expected 0x8664");
 }
 
 TEST(PeFile, KnownSystemDllsMatchWholeNamesWithoutCase) {

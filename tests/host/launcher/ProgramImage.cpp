@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 
 namespace {
 
@@ -20,6 +21,12 @@ std::string NormalisedQuotes(std::string text) {
   return text;
 }
 
+std::string Hex(uint16_t value) {
+  char text[8];
+  std::snprintf(text, sizeof text, "0x%x", value);
+  return text;
+}
+
 }  // namespace
 
 bool IsKnownSystemDll(const std::string& name) {
@@ -32,8 +39,11 @@ bool IsKnownSystemDll(const std::string& name) {
   return std::any_of(known.begin(), known.end(), [&](const char* k) { return lower == k; });
 }
 
-std::vector<std::string> ProgramImageProblems(const PeFile& file) {
+std::vector<std::string> ProgramImageProblems(const PeFile& file, uint16_t machine) {
   std::vector<std::string> problems;
+  if (file.Machine() != machine) {
+    problems.push_back("machine type " + Hex(file.Machine()) + ", expected " + Hex(machine));
+  }
   for (const std::string& dll : file.ImportedDlls()) {
     if (!IsKnownSystemDll(dll)) problems.push_back("imports " + dll + ", not a system DLL");
   }

@@ -11,7 +11,7 @@
 // ships); a program importing only these cannot be fooled by a DLL planted beside it.
 bool IsKnownSystemDll(const std::string& name);
 
-// What is wrong with a program image meant to ship on its own: imports outside the system DLLs,
-// a missing manifest, a manifest that does not ask to run as the invoker without UI access.
-// Empty when all is well.
-std::vector<std::string> ProgramImageProblems(const PeFile& file);
+// What is wrong with a program image meant to ship on its own: a machine type other than
+// `machine`, imports outside the system DLLs, a missing manifest, a manifest that does not ask to
+// run as the invoker without UI access. Empty when all is well.
+std::vector<std::string> ProgramImageProblems(const PeFile& file, uint16_t machine);

@@ -3,9 +3,10 @@
 # copy of the probe and a per-program Wine setting (AppDefaults\<name>.exe, value Version), so the
 # prefix as a whole keeps its version even when this test is killed half-way.
 #
-#   osversion_test.sh WINE_RUN PROBE WORK_DIR
+#   osversion_test.sh PROBE WORK_DIR WINE_RUN...   (the build's Wine command, e.g. wine-run.sh win32)
 set -u
-wine_run=$1 probe=$2 work=$3
+probe=$1 work=$2
+shift 2
 mkdir -p "$work"
 status=0
 for row in "win95 os95 0" "win98 os98SE 0" "winme osME 0" "nt40 osNT4 1" "win2k os2K 1" \
@@ -14,9 +15,9 @@ for row in "win95 os95 0" "win98 os98SE 0" "winme osME 0" "nt40 osNT4 1" "win2k 
   version=$1 want="$2 $3" exe="probe_$1.exe"
   key="HKCU\\Software\\Wine\\AppDefaults\\$exe"
   cp "$probe" "$work/$exe"
-  "$wine_run" reg add "$key" /v Version /d "$version" /f >/dev/null 2>&1
-  got=$("$wine_run" "$work/$exe" 2>/dev/null | tr -d '\r')
-  "$wine_run" reg delete "$key" /f >/dev/null 2>&1
+  "$@" reg add "$key" /v Version /d "$version" /f >/dev/null 2>&1
+  got=$("$@" "$work/$exe" 2>/dev/null | tr -d '\r')
+  "$@" reg delete "$key" /f >/dev/null 2>&1
   if [ "$got" = "$want" ]; then
     echo "ok   $version: $got"
   else
