@@ -1,5 +1,5 @@
 // The storage writes into the real TEMP directory at the end of loading and removes its file when
-// destroyed; a file another program holds open without delete sharing stays.
+// destroyed; a file another handle holds open without delete sharing stays.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -10,67 +10,43 @@
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
-std::string TempPath() {
-  char buffer[MAX_PATH] = {};
-  const DWORD length = GetTempPathA(MAX_PATH, buffer);
-  return std::string(buffer, length);
-}
-
-bool Exists(const std::string& Path) {
-  return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-Bytes ReadAll(const std::string& Path) {
-  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::vector<uint8_t> ReadAll(const std::string& Path) {
+  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return {};
-  Bytes bytes(GetFileSize(file, nullptr));
+  std::vector<uint8_t> bytes(GetFileSize(file, nullptr));
   DWORD read = 0;
-  if (!bytes.empty())
-    ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
+  ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr);
   CloseHandle(file);
   bytes.resize(read);
   return bytes;
 }
 
-// An owner with a storage that extracts one file into TEMP and removes it at the end.
-struct Extracted {
-  std::string name = "acfs_win_" + std::to_string(GetCurrentProcessId()) + ".bin";
-  std::string path = TempPath() + name;
-  Bytes content;
-  TComponentPtr<TComponent> owner{new TComponent(nullptr)};
+TEST(FileStorageWin, ExtractsIntoTempAndRemovesOnlyWhatItMay) {
+  char temp[MAX_PATH] = {};
+  const std::string dir(temp, GetTempPathA(MAX_PATH, temp));
+  const std::string name = "acfs_win_" + std::to_string(GetCurrentProcessId()) + ".bin";
+  std::vector<uint8_t> content;
+  for (uint32_t i = 0; i < 70000; ++i) content.push_back(static_cast<uint8_t>(i * 31 / 7));
 
-  Extracted() {
-    for (uint32_t i = 0; i < 70000; ++i) content.push_back(static_cast<uint8_t>(i * 31 / 7));
-    DeleteFileA(path.c_str());
+  for (bool held : {false, true}) {
+    TComponentPtr<TComponent> owner(new TComponent(nullptr));
     auto* storage = new TacFileStorage(owner.get());
     storage->AddFile(name, content);
     storage->AutoExtract()->SetEnabled(true);
     storage->AutoExtract()->SetRemoveOnTerminate(true);
     storage->AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
     storage->Loaded();
+    EXPECT_EQ(ReadAll(dir + name), content);
+    HANDLE other = held ? CreateFileA((dir + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                        : INVALID_HANDLE_VALUE;
+    owner.reset();
+    if (other != INVALID_HANDLE_VALUE) CloseHandle(other);
+    EXPECT_EQ(GetFileAttributesA((dir + name).c_str()) != INVALID_FILE_ATTRIBUTES, held);
+    EXPECT_NE(GetFileAttributesA(dir.c_str()), INVALID_FILE_ATTRIBUTES);  // TEMP stays
   }
-};
-
-TEST(FileStorageWin, ExtractsIntoTempAndRemovesTheFileButNotTemp) {
-  Extracted x;
-  EXPECT_EQ(ReadAll(x.path), x.content);
-  x.owner.reset();
-  EXPECT_FALSE(Exists(x.path));
-  EXPECT_TRUE(Exists(TempPath()));
-}
-
-TEST(FileStorageWin, AFileHeldOpenWithoutDeleteSharingStays) {
-  Extracted x;
-  HANDLE held = CreateFileA(x.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  x.owner.reset();
-  CloseHandle(held);
-  EXPECT_EQ(ReadAll(x.path), x.content);
-  EXPECT_TRUE(DeleteFileA(x.path.c_str()));
+  EXPECT_TRUE(DeleteFileA((dir + name).c_str()));
 }
 
 }  // namespace
