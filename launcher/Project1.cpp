@@ -51,8 +51,7 @@ constexpr TModule kModules[] = {
     kacUtilsModule,
     kacClassesModule,
     kacSFPackModule,
-    // Its classes must be registered before the form data names them.
-    {"acFileStorage", &RegisterFileStorageClasses, nullptr},
+    kacFileStorageModule,
     kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,
