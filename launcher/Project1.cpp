@@ -18,6 +18,7 @@
 #include "platform/platform.h"
 #include "storage/acFileStorage.h"
 #include "storage/acSFPack.h"
+#include "sysinfo/acSystemInfo.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
@@ -50,9 +51,8 @@ constexpr TModule kModules[] = {
     kacUtilsModule,
     kacClassesModule,
     kacSFPackModule,
-    // Its classes must be registered before the form data names them.
-    {"acFileStorage", &RegisterFileStorageClasses, nullptr},
-    // acSystemInfo (kacSystemInfoModule) follows here.
+    kacFileStorageModule,
+    kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,
 };

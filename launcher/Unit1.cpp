@@ -1,6 +1,8 @@
 #include "launcher/Unit1.h"
 
+#include "launcher/InstallAction.h"
 #include "launcher/OpenWebPage.h"
+#include "toolkit/TApplication.h"
 
 TForm1* Form1 = nullptr;
 
@@ -13,11 +15,17 @@ void TForm1::Publish(TPublisher<TForm1>& P) {
       .Field("Label5", &TForm1::Label5)
       .Field("Label6", &TForm1::Label6)
       .Field("BitBtn1", &TForm1::BitBtn1)
-      .Method("Image2Click", &TForm1::Image2Click);
+      .Field("acSystemInfo1", &TForm1::acSystemInfo1)
+      .Method("Image2Click", &TForm1::Image2Click)
+      .Method("BitBtn1Click", &TForm1::BitBtn1Click);
 }
 
 void TForm1::Image2Click(TObject* /*Sender*/) {
   OpenWebPage(HomePageAddress);
+}
+
+void TForm1::BitBtn1Click(TObject* /*Sender*/) {
+  StartInstaller(*acSystemInfo1, InstallerFileName, Application->Handle());
 }
 
 void Unit1ShutDown() {

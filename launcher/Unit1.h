@@ -1,11 +1,13 @@
 #pragma once
-// The main window: the logo, three captions, the install button and the file storage that
-// carries the installer, all created from the form data resource TFORM1. The class only names
+// The main window: the logo, three captions, the install button, the file storage that carries
+// the installer and the system information that locates it, all created from the form data
+// resource TFORM1. The class only names
 // its parts and handlers; the form data sets them up.
 
 #include <string>
 
 #include "storage/acFileStorage.h"
+#include "sysinfo/acSystemInfo.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TBitBtn.h"
 #include "toolkit/TForm.h"
@@ -25,9 +27,12 @@ class TForm1 : public TForm {
   TLabel* Label5 = nullptr;
   TLabel* Label6 = nullptr;
   TBitBtn* BitBtn1 = nullptr;
+  TacSystemInfo* acSystemInfo1 = nullptr;
 
   // Logo click: opens the maker's home page.
   void Image2Click(TObject* Sender);
+  // Install button: starts the extracted installer; every press starts it again.
+  void BitBtn1Click(TObject* Sender);
 
   static void Publish(TPublisher<TForm1>& P);
 };

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "foundation/acUtils.h"
 #include "storage/acSFPack.h"
 #include "toolkit/ClassRegistry.h"
+#include "toolkit/SameText.h"
 #include "toolkit/TFiler.h"
 #include "toolkit/ToolkitErrors.h"
 
@@ -87,6 +89,94 @@ std::string Quoted(const std::string& Name) {
   return "\"" + Name + "\"";
 }
 
+constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+
+// The full name of the program's executable file (empty when it cannot be had).
+std::string ExeName() {
+  char path[MAX_PATH] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return std::string(path, length < MAX_PATH ? length : 0);
+}
+
+// Whether a file (not a directory) exists at Path.
+bool FileExists(const std::string& Path) {
+  const DWORD attributes = GetFileAttributesA(Path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// The value under the user's shell folders that names Dir's folder, null for other bases.
+const char* ShellFolderValue(TacToplevelDir Dir) {
+  switch (Dir) {
+    case tdDesktop:
+      return "Desktop";
+    case tdMyDocuments:
+      return "Personal";
+    case tdMyPictures:
+      return "My Pictures";
+    case tdAppData:
+      return "AppData";
+    default:
+      return nullptr;
+  }
+}
+
+// The base directory of every value but tdNone, without any trailing backslash added.
+std::string BaseDir(TacToplevelDir Dir) {
+  if (const char* value = ShellFolderValue(Dir)) {
+    std::string folder;
+    ReadRegString(HKEY_CURRENT_USER, kShellFoldersKey, value, folder);
+    return folder;
+  }
+  const std::string windows = GetWindowsDir();
+  switch (Dir) {
+    case tdCurrentDir:
+      return ExtractFilePath(ExeName());
+    case tdTempDir:
+      return GetTempDir();
+    case tdSystemDir:
+      return GetSystemDir();
+    case tdMediaDir:
+      return windows + "MEDIA";
+    case tdCursorsDir:
+      return windows + "CURSORS";
+    case tdHelpDir:
+      return windows + "HELP";
+    case tdSamplesDir:
+      return windows + "SAMPLES";
+    case tdProgramFiles:
+      return windows.substr(0, 3) + "Program Files";
+    default:
+      return windows;
+  }
+}
+
+// Windows opens these names as devices in every directory, also with an extension ("nul.txt")
+// and with blanks before it ("CON .txt"); COM and LPT take the digits 1-9 and, in the ANSI code
+// page, the superscripts 1-3.
+bool IsDeviceName(const std::string& Name) {
+  std::string stem = UpperCase(Name.substr(0, Name.find('.')));
+  while (!stem.empty() && stem.back() == ' ') stem.pop_back();
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (stem == device) return true;
+  }
+  if (stem.size() != 4 || (stem.compare(0, 3, "COM") != 0 && stem.compare(0, 3, "LPT") != 0))
+    return false;
+  const char digit = stem[3];
+  return (digit >= '1' && digit <= '9') || digit == '\xB9' || digit == '\xB2' || digit == '\xB3';
+}
+
+// A stored name may only name a file in the target directory itself: no path, no ".", "..",
+// control characters or device names, which would write elsewhere or into a device.
+bool IsBareFileName(const std::string& Name) {
+  if (Name.empty() || Name == "." || Name == "..") return false;
+  if (Name.find_first_of("\\/:") != std::string::npos) return false;
+  for (char c : Name) {
+    if (static_cast<unsigned char>(c) < 32) return false;
+  }
+  return !IsDeviceName(Name);
+}
+
 }  // namespace
 
 const TEnumInfo& TacToplevelDirInfo() {
@@ -101,6 +191,15 @@ const TEnumInfo& TacFileStorageOverwriteInfo() {
   static const TEnumInfo info("TacFileStorageOverwrite",
                               {"owIfSizeDifferent", "owNever", "owAlways"});
   return info;
+}
+
+std::string ResolveExtractDir(const TExtractTo& ExtractTo) {
+  const std::string& sub = ExtractTo.Subdirectory();
+  if (ExtractTo.ToplevelDir() == tdNone) return sub;
+  const std::string base = BaseDir(ExtractTo.ToplevelDir());
+  const std::string below =
+      sub.empty() ? "" : StripLeadingChar(IncludeTrailingBackslash(sub), '\\');
+  return IncludeTrailingBackslash(base) + below;
 }
 
 void TExtractTo::Publish(TPublisher<TExtractTo>& P) {
@@ -204,12 +303,50 @@ void TStoredFile::WriteToStream(TStream& Stream) const {
   Stream.WriteBuffer(packed.data(), length);
 }
 
+bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
+  TComponent* sender = storage_ ? storage_->Owner() : nullptr;
+  const auto size = static_cast<int32_t>(fileSize_);
+  if (!IsBareFileName(fileName_)) {
+    if (storage_) storage_->OnExtracted()(sender, FileName, size, false);
+    return false;
+  }
+  bool allow = true;
+  if (storage_) storage_->OnExtract()(sender, FileName, size, allow);
+  if (!allow) return true;
+
+  const std::string dir = ExtractFilePath(FileName);
+  if (CreatePath && !FolderExists(dir)) {
+    CreateFolderChain(FileName);
+    // Only a directory made here may be removed at the end.
+    if (storage_ && FolderExists(dir)) storage_->RecordCreatedFolder(dir);
+  }
+  const bool written = WriteDataTo(FileName);
+  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate())
+    storage_->RecordExtracted(FileName);
+  if (storage_) storage_->OnExtracted()(sender, FileName, size, written);
+  return written;
+}
+
+bool TStoredFile::WriteDataTo(const std::string& FileName) const {
+  HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool complete =
+      WriteFile(file, data_.Memory(), fileSize_, &written, nullptr) && written == fileSize_;
+  CloseHandle(file);
+  // A cut-off file must not pass for the stored one.
+  if (!complete) DeleteFileA(FileName.c_str());
+  return complete;
+}
+
 TacFileStorage::TacFileStorage(TComponent* Owner)
     : TacComponent(Owner),
       autoExtract_(std::make_unique<TAutoExtract>(this)),
       files_(std::make_unique<TacObjectList>(true, 0)) {}
 
 TacFileStorage::~TacFileStorage() {
+  RemoveExtractedFiles();
   extractedFiles_.clear();
   files_.reset();
   autoExtract_.reset();
@@ -288,10 +425,70 @@ void TacFileStorage::DefineProperties(TFiler& Filer) {
       [this](TStream& S) { WriteStoredData(S); }, count_ != 0);
 }
 
+void TacFileStorage::Loaded() {
+  TacComponent::Loaded();
+  AfterLoad();
+}
+
+void TacFileStorage::AfterLoad() {
+  if (!autoExtract_->Enabled() || InState(csDesigning)) return;
+  for (int32_t i = 0; i < files_->Count(); ++i) {
+    TStoredFile& record = StoredFiles(i);
+    const std::string path = ResolveExtractDir(*autoExtract_->ExtractTo()) + record.FileName();
+    ExtractRecord(record, path);
+  }
+}
+
+void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path) {
+  const bool createPath = autoExtract_->ExtractTo()->CreatePath();
+  // A name that ExtractToFile refuses goes there directly, to be reported, without any query
+  // on a path outside the target directory.
+  if (!IsBareFileName(Record.FileName())) {
+    Record.ExtractToFile(Path, createPath);
+    return;
+  }
+  switch (autoExtract_->Overwrite()) {
+    case owIfSizeDifferent:
+      if (!FileExists(Path)) {
+        Record.ExtractToFile(Path, createPath);
+        break;
+      }
+      try {
+        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()})
+          Record.ExtractToFile(Path, createPath);
+      } catch (...) {
+        // The size check or the write (an event handler) raised: one more write, unguarded.
+        Record.ExtractToFile(Path, createPath);
+      }
+      break;
+    case owNever:
+      if (!FileExists(Path)) Record.ExtractToFile(Path, createPath);
+      break;
+    case owAlways:
+      Record.ExtractToFile(Path, createPath);
+      break;
+  }
+}
+
+void TacFileStorage::RemoveExtractedFiles() {
+  if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate() || extractedFiles_.empty())
+    return;
+  for (const std::string& file : extractedFiles_) DeleteFileA(file.c_str());
+  const std::string dir = ExtractFilePath(extractedFiles_.front());
+  if (CreatedFolder(dir) && IsFolderEmpty(dir)) RemoveDirectoryA(dir.c_str());
+}
+
+bool TacFileStorage::CreatedFolder(const std::string& Dir) const {
+  return std::any_of(createdFolders_.begin(), createdFolders_.end(),
+                     [&Dir](const std::string& Made) { return SameText(Made, Dir); });
+}
+
 void TacFileStorage::Publish(TPublisher<TacFileStorage>& P) {
   P.Object("AutoExtract", &TacFileStorage::AutoExtract);
   P.Integer("Count", &TacFileStorage::Count, &TacComponent::IgnoreValue).NotStored();
   P.Integer("DataSize", &TacFileStorage::DataSize, &TacComponent::IgnoreValue).NotStored();
+  // The records are stored through StoredData; the list itself is published for reading only.
+  P.Object("Files", [](const TacFileStorage& S) { return &S.Files(); });
   P.Event("OnExtract", &TacFileStorage::OnExtract, &TacFileStorage::SetOnExtract);
   P.Event("OnExtracted", &TacFileStorage::OnExtracted, &TacFileStorage::SetOnExtracted);
 }

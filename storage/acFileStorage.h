@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/acClasses.h"
+#include "toolkit/Modules.h"
 #include "toolkit/TEnumInfo.h"
 #include "toolkit/TEvent.h"
 #include "toolkit/TMemoryStream.h"
@@ -91,6 +92,10 @@ class TAutoExtract : public TacAddon {
 
 class TacFileStorage;
 
+// The directory ExtractTo names, ending with a backslash; for tdNone the Subdirectory exactly as
+// stored. A shell folder that cannot be read gives an empty base, so the result is "\" + Sub.
+std::string ResolveExtractDir(const TExtractTo& ExtractTo);
+
 // One stored file: its bare name and its unpacked bytes (Data's size always equals FileSize).
 class TStoredFile : public TacAddon {
   TOOLKIT_CLASS(TStoredFile, TacAddon)
@@ -115,9 +120,19 @@ class TStoredFile : public TacAddon {
   // Writes one record in the packed form.
   void WriteToStream(TStream& Stream) const;
 
+  // Writes Data to FileName (the full target path), creating missing directories first when
+  // CreatePath is set, and fires the storage's OnExtract before and OnExtracted after. True when
+  // the file was written completely, or when OnExtract declined it. A FileName that is not a bare
+  // file name (a path, ".", "..", a device name) is never written; a write that fails or falls
+  // short leaves no file behind. Written files are recorded for removal when the storage's
+  // AutoExtract.RemoveOnTerminate is set.
+  virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
+
  private:
   void ReadPacked(TStream& Stream, uint32_t PackedLength);
   void ReadRaw(TStream& Stream, uint32_t Size);
+  // Opens, writes and closes FileName; a failed or short write deletes what was written.
+  bool WriteDataTo(const std::string& FileName) const;
 
   TacFileStorage* storage_;
   std::string fileName_;
@@ -125,11 +140,15 @@ class TStoredFile : public TacAddon {
   TMemoryStream data_;
 };
 
+// Carries files in the form data and, when AutoExtract is enabled, writes them out at the end
+// of loading and removes them again (with a directory it made for them) when destroyed.
 class TacFileStorage : public TacComponent {
   TOOLKIT_CLASS(TacFileStorage, TacComponent)
+  friend class TStoredFile;  // records what it writes and the directories it makes
 
  public:
   explicit TacFileStorage(TComponent* Owner);
+  // Removes the extracted files first (see RemoveExtractedFiles).
   ~TacFileStorage() override;
 
   TAutoExtract* AutoExtract() const { return autoExtract_.get(); }
@@ -158,15 +177,32 @@ class TacFileStorage : public TacComponent {
   // Declares StoredData, present exactly when Count is not 0.
   void DefineProperties(TFiler& Filer) override;
 
+  // End of loading: the base's handling, then AfterLoad.
+  void Loaded() override;
+  // Writes every record into ResolveExtractDir's directory as Overwrite allows; nothing when
+  // AutoExtract is disabled or the storage is being designed.
+  void AfterLoad();
+
   static void Publish(TPublisher<TacFileStorage>& P);
 
  private:
   // How many records WriteStoredData and DataSize cover: Count, but never more than Files has.
   int32_t RecordsInUse() const;
+  // Writes one record to Path as AutoExtract.Overwrite decides.
+  void ExtractRecord(TStoredFile& Record, const std::string& Path);
+  // The removal step: with AutoExtract enabled and RemoveOnTerminate set, deletes every
+  // extracted file (failures ignored), then the first one's directory when this storage made
+  // it and it is empty. A directory that was there before is never removed.
+  void RemoveExtractedFiles();
+  void RecordExtracted(const std::string& FileName) { extractedFiles_.push_back(FileName); }
+  void RecordCreatedFolder(const std::string& Dir) { createdFolders_.push_back(Dir); }
+  bool CreatedFolder(const std::string& Dir) const;
 
   std::unique_ptr<TAutoExtract> autoExtract_;
   std::unique_ptr<TacObjectList> files_;
   std::vector<std::string> extractedFiles_;
+  // Path parts of extracted files whose directory did not exist until CreateFolderChain made it.
+  std::vector<std::string> createdFolders_;
   TOnExtractEvent onExtract_;
   TOnExtractedEvent onExtracted_;
   bool packedFormat_ = false;
@@ -175,3 +211,6 @@ class TacFileStorage : public TacComponent {
 
 // Registers the storage's classes with the class registry (the unit's start-up routine).
 void RegisterFileStorageClasses();
+
+inline constexpr TModule kacFileStorageModule{"acFileStorage", &RegisterFileStorageClasses,
+                                              nullptr};

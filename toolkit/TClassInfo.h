@@ -17,6 +17,7 @@ class TObject;
 class TPersistent;
 class TComponent;
 class TEnumInfo;
+class TClassInfo;
 
 enum class TPropKind : uint8_t {
   Integer,  // 32-bit; IntegerType names its named constants (e.g. "TColor")
@@ -24,7 +25,7 @@ enum class TPropKind : uint8_t {
   Enumeration,  // 8-bit, by value name
   Set,          // set of an enumeration, a TSetValue bit mask
   String,
-  Object,  // an owned sub-object; its properties are stored by dotted names
+  Object,  // an owned sub-object; a persistent one's properties are stored by dotted names
   Event,   // bound by method name to the root component's published methods
 };
 
@@ -44,6 +45,10 @@ struct TPropInfo {
   std::function<void(TObject&, int64_t)> SetOrd;
   std::function<std::string(const TObject&)> GetStr;
   std::function<void(TObject&, const std::string&)> SetStr;
+  // Object: the published object and its declared class. GetSubObject is what the streaming
+  // descends into: the same object when it is persistent, null for any other class.
+  const TClassInfo* ObjectClass = nullptr;
+  std::function<TObject*(TObject&)> GetObject;
   std::function<TPersistent*(TObject&)> GetSubObject;
   std::function<std::string(const TObject&)> GetMethodName;
   // Binds the event to Method of Root; false when the method's parameters do not fit.

@@ -70,13 +70,26 @@ class TPublisher {
     }
     return *this;
   }
-  // An owned sub-object (a TPersistent descendant), reached by dotted names ("Font.Height").
+  // An owned sub-object: a TPersistent descendant is reached by dotted names ("Font.Height");
+  // an object of any other class (a list, say) has no properties to stream, so it is published
+  // for the class information only and never stored.
   template <class G>
   TPublisher& Object(const char* Name, G Get) {
+    using T = std::remove_pointer_t<std::invoke_result_t<G, const C&>>;
+    static_assert(std::is_base_of_v<TObject, T>, "Object publishes a pointer to a TObject");
     TPropInfo& p = Add(Name, TPropKind::Object, false);
-    p.GetSubObject = [Get](TObject& O) -> TPersistent* {
+    p.ObjectClass = &T::StaticClassInfo();
+    p.GetObject = [Get](TObject& O) -> TObject* {
       return std::invoke(Get, static_cast<const C&>(Self(O)));
     };
+    if constexpr (std::is_base_of_v<TPersistent, T>) {
+      p.GetSubObject = [Get](TObject& O) -> TPersistent* {
+        return std::invoke(Get, static_cast<const C&>(Self(O)));
+      };
+    } else {
+      p.NeverStored = true;
+      p.GetSubObject = [](TObject&) -> TPersistent* { return nullptr; };
+    }
     return *this;
   }
   // An event: Get returns the event (a TEvent<...>), Set takes one.

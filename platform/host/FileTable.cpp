@@ -31,6 +31,7 @@ void FileTable::Clear() {
   files_.clear();
   searches_.clear();
   locks_.clear();
+  writeRoom_.reset();
 }
 
 HANDLE FileTable::NewHandle() {

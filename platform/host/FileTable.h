@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,7 +41,7 @@ class FileTable {
   FileTable& operator=(const FileTable&) = delete;
   ~FileTable() { Clear(); }
 
-  // Closes every handle and forgets the locks.
+  // Closes every handle and forgets the locks and the write limit.
   void Clear();
 
   HANDLE AddFile(const OpenFile& file);
@@ -64,12 +65,16 @@ class FileTable {
   void Unlock(const FileId& id);
   size_t HandleCount() const { return files_.size() + searches_.size(); }
 
+  // What WriteFile may still write in all, as on a nearly full disk; nullopt: no limit.
+  std::optional<uint64_t>& WriteRoom() { return writeRoom_; }
+
  private:
   HANDLE NewHandle();
 
   std::map<ULONG_PTR, OpenFile> files_;
   std::map<ULONG_PTR, FindSearch> searches_;
   std::map<FileId, int> locks_;
+  std::optional<uint64_t> writeRoom_;
   ULONG_PTR nextHandle_ = 0x1000;
 };
 

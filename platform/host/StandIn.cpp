@@ -184,6 +184,10 @@ void UnlockFile(std::string_view windowsPath) {
   if (HostFileId(windowsPath, id)) TheMachine().files.Unlock(id);
 }
 
+void LimitWriteRoom(std::optional<uint64_t> bytes) {
+  TheMachine().files.WriteRoom() = bytes;
+}
+
 size_t OpenFileHandleCount() {
   return TheMachine().files.HandleCount();
 }

@@ -73,6 +73,10 @@ void WriteHostFile(std::string_view windowsPath, std::string_view content);
 // and deleting it then fail with ERROR_SHARING_VIOLATION. False when the file does not exist.
 bool LockFile(std::string_view windowsPath);
 void UnlockFile(std::string_view windowsPath);
+// From now on WriteFile writes at most `bytes` more bytes in all, as on a full disk: a write that
+// does not fit writes the part that fits, reports that count and fails with ERROR_DISK_FULL.
+// nullopt lifts the limit; so does Reset().
+void LimitWriteRoom(std::optional<uint64_t> bytes);
 // File handles and search handles the code has opened and not yet closed.
 size_t OpenFileHandleCount();
 

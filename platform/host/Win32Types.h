@@ -133,6 +133,7 @@ inline constexpr LONG ERROR_HANDLE_EOF = 38;
 inline constexpr LONG ERROR_BAD_NETPATH = 53;
 inline constexpr LONG ERROR_FILE_EXISTS = 80;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
+inline constexpr LONG ERROR_DISK_FULL = 112;
 inline constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr LONG ERROR_INVALID_NAME = 123;
 inline constexpr LONG ERROR_MOD_NOT_FOUND = 126;

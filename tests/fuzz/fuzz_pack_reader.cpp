@@ -1,6 +1,6 @@
 // Arbitrary bytes as StoredData: the pack reader either appends sound records or raises a read
 // error, never reads or writes out of bounds. A pack that reads cleanly must also survive being
-// written and read again unchanged.
+// written and read again unchanged. Reading never extracts, even with extraction switched on.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -12,6 +12,9 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TacFileStorage storage(nullptr);
+  storage.AutoExtract()->SetEnabled(true);
+  storage.AutoExtract()->SetRemoveOnTerminate(true);
+  storage.AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
   try {
     TReadOnlyMemoryStream in(data, size);
     storage.ReadStoredData(in);
@@ -20,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return 0;
   }
   if (static_cast<uint32_t>(storage.Files().Count()) != storage.Count()) std::abort();
+  if (!storage.ExtractedFiles().empty()) std::abort();
   TMemoryStream out;
   storage.WriteStoredData(out);
   TacFileStorage again(nullptr);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/StandInFixture.h"
 #include "storage/acFileStorage.h"
 #include "toolkit/ClassRegistry.h"
 #include "toolkit/FormStreaming.h"
@@ -42,13 +43,16 @@ bool Contains(const Bytes& hay, const std::string& needle) {
   return std::search(hay.begin(), hay.end(), needle.begin(), needle.end()) != hay.end();
 }
 
+// Loading extracts the stored files, so every case runs on a fresh simulated machine.
+class FileStorageFormTest : public standin::StandInTest {};
+
 Bytes WriteForm(TStorageTestForm& form) {
   TMemoryStream m;
   WriteComponentRes(m, form);
   return m.Bytes();
 }
 
-TEST(FileStorageFormTest, SettingsAndPackSurviveTheFormData) {
+TEST_F(FileStorageFormTest, SettingsAndPackSurviveTheFormData) {
   RegisterAll();
   Bytes installer(150000);
   for (size_t i = 0; i < installer.size(); ++i) installer[i] = static_cast<uint8_t>(i * 7 / 13);
@@ -105,12 +109,15 @@ TEST(FileStorageFormTest, SettingsAndPackSurviveTheFormData) {
   EXPECT_EQ(s->StoredFiles(0).Data().Bytes(), installer);
   bool allow = true;
   s->OnExtract()(loaded.get(), "C:\\x", 1, allow);
-  EXPECT_EQ(loaded->extracting, (std::vector<std::string>{"C:\\x"}));
+  // Loading tried C:\TEMP\Sub (missing, CreatePath False): the handler saw it, nothing written.
+  EXPECT_EQ(loaded->extracting,
+            (std::vector<std::string>{"C:\\TEMP\\Sub\\quillmoor_full.exe", "C:\\x"}));
+  EXPECT_TRUE(s->ExtractedFiles().empty());
 
   EXPECT_EQ(WriteForm(*loaded), data);  // written again, byte for byte
 }
 
-TEST(FileStorageFormTest, EmptyStorageLeavesStoredDataOutAndDefaultsUnwritten) {
+TEST_F(FileStorageFormTest, EmptyStorageLeavesStoredDataOutAndDefaultsUnwritten) {
   RegisterAll();
   TComponentPtr<TStorageTestForm> form(new TStorageTestForm(nullptr));
   form->SetName("Form1");
@@ -130,7 +137,7 @@ TEST(FileStorageFormTest, EmptyStorageLeavesStoredDataOutAndDefaultsUnwritten) {
   EXPECT_EQ(loaded->acFileStorage1->DataSize(), 0u);
 }
 
-TEST(FileStorageFormTest, DamagedPackEndsTheFormReading) {
+TEST_F(FileStorageFormTest, DamagedPackEndsTheFormReading) {
   RegisterAll();
   TComponentPtr<TStorageTestForm> form(new TStorageTestForm(nullptr));
   form->SetName("Form1");

@@ -1,0 +1,235 @@
+// Extraction at the end of loading and removal at destruction, against the simulated machine.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "platform/host/StandInFixture.h"
+#include "storage/acFileStorage.h"
+#include "toolkit/FormStreaming.h"
+#include "toolkit/TMemoryStream.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using standin::HostPath;
+using Strings = std::vector<std::string>;
+const std::string kNew = "NEWDATA";
+
+std::optional<std::string> FileText(const std::string& Path) {
+  std::ifstream in(HostPath(Path), std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+bool DirExists(const std::string& Path) {
+  return fs::is_directory(HostPath(Path));
+}
+
+// An owner with a storage of one record that extracts into TEMP\Sub; the events log
+// "+path size" and "-path ok|failed", with "?" when Sender is not the owner.
+struct Rig {
+  TComponentPtr<TComponent> owner{new TComponent(nullptr)};
+  TacFileStorage* storage = new TacFileStorage(owner.get());
+  Strings log;
+  std::function<void(bool&)> onExtract = [](bool&) {};
+
+  explicit Rig(const std::string& Name = "f.bin", const std::string& Sub = "") {
+    storage->AddFile(Name, std::vector<uint8_t>(kNew.begin(), kNew.end()));
+    storage->AutoExtract()->SetEnabled(true);
+    storage->AutoExtract()->SetRemoveOnTerminate(true);
+    storage->AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
+    storage->AutoExtract()->ExtractTo()->SetSubdirectory(Sub);
+    storage->SetOnExtract(TOnExtractEvent([this](TObject* S, const std::string& F, int N, bool& A) {
+      log.push_back("+" + F + " " + std::to_string(N) + (S == owner.get() ? "" : "?"));
+      onExtract(A);
+    }));
+    storage->SetOnExtracted(
+        TOnExtractedEvent([this](TObject* S, const std::string& F, int, bool Ok) {
+          log.push_back("-" + F + (Ok ? " ok" : " failed") + (S == owner.get() ? "" : "?"));
+        }));
+  }
+  bool Extract(const std::string& Path, bool CreatePath = true) {
+    return storage->StoredFiles(0).ExtractToFile(Path, CreatePath);
+  }
+};
+
+class ExtractionTest : public standin::StandInTest {};
+
+TEST_F(ExtractionTest, ResolveExtractDirForEveryBase) {
+  const std::string shell = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+  standin::SetRegString(HKEY_CURRENT_USER, shell, "Desktop", "C:\\Users\\User\\Desktop");
+  standin::SetRegString(HKEY_CURRENT_USER, shell, "Personal", "C:\\Docs\\");
+  standin::SetRegString(HKEY_CURRENT_USER, shell, "AppData", "C:\\App Data");
+  standin::SetCurrentDirectory("C:\\WINDOWS");  // tdCurrentDir must not follow it
+  const struct {
+    TacToplevelDir dir;
+    const char *sub, *expected;
+  } cases[] = {
+      {tdCurrentDir, "Sub", "C:\\Program Files\\Installation\\Sub\\"},
+      {tdWindowsDir, "\\\\Sub", "C:\\WINDOWS\\Sub\\"},
+      {tdTempDir, "", "C:\\TEMP\\"},
+      {tdSystemDir, "a\\b\\", "C:\\WINDOWS\\SYSTEM32\\a\\b\\"},
+      {tdMediaDir, "", "C:\\WINDOWS\\MEDIA\\"},
+      {tdCursorsDir, "", "C:\\WINDOWS\\CURSORS\\"},
+      {tdHelpDir, "x", "C:\\WINDOWS\\HELP\\x\\"},
+      {tdSamplesDir, "", "C:\\WINDOWS\\SAMPLES\\"},
+      {tdDesktop, "", "C:\\Users\\User\\Desktop\\"},
+      {tdProgramFiles, "", "C:\\Program Files\\"},
+      {tdMyDocuments, "X", "C:\\Docs\\X\\"},
+      {tdMyPictures, "Sub", "\\Sub\\"},  // no value: the root of the current drive
+      {tdAppData, "\\", "C:\\App Data\\"},
+      {tdNone, "D:\\Out", "D:\\Out"},
+  };
+  TExtractTo to;
+  for (const auto& c : cases) {
+    to.SetToplevelDir(c.dir);
+    to.SetSubdirectory(c.sub);
+    EXPECT_EQ(ResolveExtractDir(to), c.expected) << TacToplevelDirInfo().ValueName(c.dir);
+  }
+  standin::SetEnvVar("TMP", "C:\\");
+  to.SetToplevelDir(tdTempDir);
+  to.SetSubdirectory("");
+  EXPECT_EQ(ResolveExtractDir(to), "C:\\");
+}
+
+TEST_F(ExtractionTest, OverwritePoliciesDecideWhatIsWrittenRecordedAndRemoved) {
+  const struct {
+    TacFileStorageOverwrite policy;
+    std::optional<std::string> existing;
+    bool written;
+  } cases[] = {{owIfSizeDifferent, std::nullopt, true},
+               {owIfSizeDifferent, "OLDDATA", false},
+               {owIfSizeDifferent, "OLD", true},
+               {owNever, std::nullopt, true},
+               {owNever, "OLD", false},
+               {owAlways, "OLDDATA", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.policy) + " " + c.existing.value_or("-"));
+    standin::Reset();
+    if (c.existing) standin::WriteHostFile("C:\\TEMP\\f.bin", *c.existing);
+    Rig rig;
+    rig.storage->AutoExtract()->SetOverwrite(c.policy);
+    rig.storage->Loaded();
+    EXPECT_EQ(FileText("C:\\TEMP\\f.bin"), c.written ? kNew : c.existing);
+    EXPECT_EQ(rig.storage->ExtractedFiles().size(), c.written ? 1u : 0u);
+    EXPECT_EQ(rig.log.size(), c.written ? 2u : 0u);
+    rig.owner.reset();
+    EXPECT_EQ(FileText("C:\\TEMP\\f.bin"), c.written ? std::nullopt : c.existing);
+  }
+  // A handler raising once in the size branch leads to one more, unguarded write.
+  standin::WriteHostFile("C:\\TEMP\\f.bin", "OLD");
+  Rig rig;
+  rig.onExtract = [&rig](bool&) {
+    if (rig.log.size() == 1) throw std::runtime_error("once");
+  };
+  rig.storage->Loaded();
+  EXPECT_EQ(rig.log, (Strings{"+C:\\TEMP\\f.bin 7", "+C:\\TEMP\\f.bin 7", "-C:\\TEMP\\f.bin ok"}));
+  EXPECT_EQ(FileText("C:\\TEMP\\f.bin"), kNew);
+  rig.storage->AutoExtract()->SetOverwrite(owAlways);  // elsewhere it leaves the loading
+  rig.log.clear();
+  EXPECT_THROW(rig.storage->Loaded(), std::runtime_error);
+}
+
+TEST_F(ExtractionTest, EventsTheirSuppressionAndDesignMode) {
+  Rig rig;
+  EXPECT_TRUE(rig.Extract("C:\\TEMP\\New\\f.bin"));
+  EXPECT_FALSE(rig.Extract("C:\\TEMP\\Missing\\f.bin", false));
+  rig.onExtract = [](bool& Allow) { Allow = false; };
+  EXPECT_TRUE(rig.Extract("C:\\TEMP\\g.bin"));
+  EXPECT_EQ(rig.log, (Strings{"+C:\\TEMP\\New\\f.bin 7", "-C:\\TEMP\\New\\f.bin ok",
+                              "+C:\\TEMP\\Missing\\f.bin 7", "-C:\\TEMP\\Missing\\f.bin failed",
+                              "+C:\\TEMP\\g.bin 7"}));
+  EXPECT_FALSE(FileText("C:\\TEMP\\g.bin"));
+  EXPECT_EQ(rig.storage->ExtractedFiles(), Strings{"C:\\TEMP\\New\\f.bin"});
+  rig.owner->SetDesigning(true);
+  rig.log.clear();
+  rig.storage->Loaded();
+  EXPECT_TRUE(rig.log.empty());
+}
+
+TEST_F(ExtractionTest, RemovalTakesOnlyWhatTheStorageWroteAndMade) {
+  const auto none = [](Rig&) {};
+  const struct {
+    const char* sub;
+    bool removeAtWrite;
+    std::function<void(Rig&)> beforeDestruction;
+    bool fileStays, dirStays;
+  } cases[] = {
+      {"", true, [](Rig& r) { r.storage->AutoExtract()->SetEnabled(false); }, true, true},
+      {"", true, none, false, true},  // TEMP emptied, but kept
+      {"New\\Deep", true, none, false, false},
+      {"Old", true, none, false, true},  // existed (empty) before
+      {"New", true, [](Rig&) { standin::LockFile("C:\\TEMP\\New\\f.bin"); }, true, true},
+      {"", false, [](Rig& r) { r.storage->AutoExtract()->SetRemoveOnTerminate(true); }, true, true},
+  };
+  for (const auto& c : cases) {
+    const std::string sub = c.sub, dir = "C:\\TEMP\\" + sub + (sub.empty() ? "" : "\\");
+    SCOPED_TRACE(dir);
+    standin::Reset();
+    if (sub == "Old") fs::create_directories(HostPath("C:\\TEMP\\Old"));
+    Rig rig("f.bin", sub);
+    rig.storage->AutoExtract()->SetRemoveOnTerminate(c.removeAtWrite);
+    rig.storage->Loaded();
+    ASSERT_EQ(FileText(dir + "f.bin"), kNew);
+    c.beforeDestruction(rig);
+    rig.owner.reset();
+    EXPECT_EQ(FileText(dir + "f.bin").has_value(), c.fileStays);
+    EXPECT_EQ(DirExists(dir), c.dirStays);
+    EXPECT_TRUE(DirExists(sub.starts_with("New") ? "C:\\TEMP\\New" : "C:\\TEMP"));
+  }
+}
+
+TEST_F(ExtractionTest, NamesThatAreNotBareFileNamesAndShortWritesLeaveNothing) {
+  for (const char* name : {"", ".", "..", "..\\up", "a\\b", "a/b", "c:x", "CON", "nul.txt", "Com1",
+                           "LPT9.dat", "aux .log", "CONOUT$"}) {
+    standin::Reset();
+    const std::string path = "C:\\TEMP\\box\\" + std::string(name);
+    Rig rig(name, "box");
+    rig.storage->Loaded();
+    EXPECT_FALSE(rig.Extract(path)) << name;
+    EXPECT_EQ(rig.log, Strings(2, "-" + path + " failed")) << name;
+    EXPECT_TRUE(rig.storage->ExtractedFiles().empty()) << name;
+    EXPECT_TRUE(fs::is_empty(HostPath("C:\\TEMP"))) << name;
+  }
+  for (uint64_t room : {0u, 3u, 7u}) {  // 7 bytes fit exactly
+    standin::Reset();
+    Rig rig;
+    standin::LimitWriteRoom(room);
+    EXPECT_EQ(rig.Extract("C:\\TEMP\\f.bin"), room == 7) << room;
+    EXPECT_EQ(rig.log.back(), room == 7 ? "-C:\\TEMP\\f.bin ok" : "-C:\\TEMP\\f.bin failed");
+    EXPECT_EQ(FileText("C:\\TEMP\\f.bin").has_value(), room == 7) << room;
+    EXPECT_EQ(rig.storage->ExtractedFiles().size(), room == 7 ? 1u : 0u);
+    EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+  }
+}
+
+TEST_F(ExtractionTest, FormDataLoadExtractsAndOwnerDestructionRemoves) {
+  RegisterFileStorageClasses();
+  Rig rig("quillmoor_full.exe");
+  rig.owner->SetName("Form1");
+  rig.storage->SetName("acFileStorage1");
+  rig.storage->SetOnExtract({});
+  rig.storage->SetOnExtracted({});
+  TMemoryStream form;
+  WriteComponentRes(form, *rig.owner);
+  form.SetPosition(0);
+  TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+  ReadComponentRes(form, *loaded);
+  EXPECT_EQ(FileText("C:\\TEMP\\quillmoor_full.exe"), kNew);
+  auto& storage = dynamic_cast<TacFileStorage&>(*loaded->FindComponent("acFileStorage1"));
+  const TPropInfo* files = storage.ClassInfo().FindProperty("Files");
+  ASSERT_NE(files, nullptr);
+  EXPECT_EQ(files->ObjectClass, &TacObjectList::StaticClassInfo());
+  EXPECT_EQ(files->GetObject(storage), &storage.Files());
+  EXPECT_FALSE(files->IsStored(storage));
+  loaded.reset();
+  EXPECT_FALSE(FileText("C:\\TEMP\\quillmoor_full.exe"));
+  EXPECT_TRUE(DirExists("C:\\TEMP"));
+}
+
+}  // namespace
