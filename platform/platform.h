@@ -21,10 +21,13 @@
 
 #include <cstdint>
 
-// The processor's time-stamp counter; on the host the stand-in's counter, which tests set.
+// The processor's time-stamp counter; on the host the stand-in's counter, which tests set. The
+// x86_64 headers already define ReadTimeStampCounter() (a macro for __rdtsc); the i686 ones do not.
+#ifndef ReadTimeStampCounter
 inline uint64_t ReadTimeStampCounter() {
   return __rdtsc();
 }
+#endif
 #else
 #include "platform/host/Win32StandIn.h"
 #endif

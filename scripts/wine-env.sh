@@ -2,6 +2,9 @@
 # prefix, a virtual display when there is no screen, and one persistent wineserver so each Windows
 # program starts in milliseconds.
 
+# The command that runs Windows programs; wine_use sets it for a build.
+AC_WINE=${AC_WINE:-wine}
+
 # wine_use BUILD: the loader for the programs of build/BUILD, in AC_WINE. win64 takes the 64-bit
 # loader by its path, because /usr/bin/wine starts the 32-bit one whenever wine32 is installed, and
 # names it in WINELOADER so that Wine starts further processes with it too. Every other build uses
@@ -11,11 +14,10 @@ wine_use() {
     export WINELOADER=/usr/lib/wine/wine64
     AC_WINE=$WINELOADER
   else
+    unset WINELOADER
     AC_WINE=wine
   fi
 }
-
-AC_WINE=${AC_WINE:-wine}
 
 # wine_runs_32bit: whether this machine runs 32-bit programs at all; a kernel without 32-bit
 # emulation cannot start the 32-bit Wine loader.

@@ -11,8 +11,8 @@ mkdir -p "$work"
 status=0
 for row in "win95 os95 0" "win98 os98SE 0" "winme osME 0" "nt40 osNT4 1" "win2k os2K 1" \
            "winxp osXP 1" "win2003 os2003Server 1" "win7 osUnknown 1"; do
-  set -- $row
-  version=$1 want="$2 $3" exe="probe_$1.exe"
+  version=${row%% *} want=${row#* }
+  exe="probe_$version.exe"
   key="HKCU\\Software\\Wine\\AppDefaults\\$exe"
   cp "$probe" "$work/$exe"
   "$@" reg add "$key" /v Version /d "$version" /f >/dev/null 2>&1
