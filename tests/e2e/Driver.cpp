@@ -1,18 +1,20 @@
-// Drives the real Project1.exe from outside, as a user would, and checks one run end to end:
+// Drives the real launcher from outside, as a user would, and checks the whole road of a run:
 //
-//   driver.exe PROGRAM RECORDED_FILE [READY_FILE SHOT_DONE_FILE]
+//   driver.exe DIR
 //
-// It starts PROGRAM, waits for its window "Installation", checks the window's size, border,
-// centring and controls against the layout rules (measuring the window font the same way the
-// program does), clicks the logo with SendInput and waits for the stand-in browser's
-// RECORDED_FILE, whose parameter text must be exactly the home page address. With the two
-// handshake files it then announces READY_FILE and waits for SHOT_DONE_FILE, so the script around
-// it can take a screenshot. Finally it closes the window with WM_CLOSE and expects exit code 0.
+// DIR holds Project1.exe, Project1_custom.exe (a launcher carrying a small test program instead of
+// the installer), payload.bin (the installer file Project1 carries) and the stand-in browser
+// recorder.exe, registered for HTML files, which writes DIR\recorded.txt. Each scenario starts a
+// launcher with TMP and TEMP pointing at a fresh folder of its own inside DIR, plays the user with
+// SendInput (or the system, with messages) and checks what lands in that folder, which windows
+// appear, and the exit code. During the first scenario the driver writes DIR\ready and waits for
+// DIR\shot-done, so the script around it can take a screenshot.
 // Every check prints one line; the exit code is the number of failed checks (capped at 100).
 
 #include <windows.h>
 
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,15 @@ namespace {
 
 constexpr char kTitle[] = "Installation";
 constexpr char kButtonCaption[] = "Jetzt installieren!";
+constexpr char kSetupTitle[] = "Quillmoor 5.0 Deutsch - Setup";
 constexpr char kAddress[] = "http://www.quillmoor.de/";
+constexpr char kInstallerName[] = "quillmoor_full.exe";
 constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kFileTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 30000;
+constexpr DWORD kTimeoutMs = 30000;
 
 int failures = 0;
+std::string dir;  // DIR with a trailing backslash
+std::string payload;
 
 void Check(bool ok, const std::string& what) {
   std::printf("%s: %s\n", ok ? "ok" : "FAIL", what.c_str());
@@ -39,6 +44,257 @@ std::string Str(long v) {
 
 std::string RectText(const RECT& r) {
   return "(" + Str(r.left) + "," + Str(r.top) + ")-(" + Str(r.right) + "," + Str(r.bottom) + ")";
+}
+
+// Polls the condition until it holds or the time is up; Wine delivers input and starts processes
+// asynchronously, so every check of a consequence waits for the state instead of sleeping.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
+  const DWORD start = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(50);
+  }
+  return true;
+}
+
+// --- files -----------------------------------------------------------------------------------
+
+bool Exists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  std::vector<char> buffer(GetFileSize(file, nullptr));
+  DWORD read = 0;
+  const BOOL ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
+  CloseHandle(file);
+  bytes.assign(buffer.data(), read);
+  return ok;
+}
+
+bool HasBytes(const std::string& path, const std::string& expected) {
+  std::string bytes;
+  return ReadWholeFile(path, bytes) && bytes == expected;
+}
+
+// Writes the file and gives it a fixed old modification time.
+bool WriteOldFile(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const SYSTEMTIME old = {2001, 2, 0, 3, 4, 5, 6, 0};
+  FILETIME time = {};
+  SystemTimeToFileTime(&old, &time);
+  const BOOL ok = SetFileTime(file, nullptr, nullptr, &time);
+  CloseHandle(file);
+  return ok && written == bytes.size();
+}
+
+ULONGLONG LastWriteTime(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data = {};
+  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
+  return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+         data.ftLastWriteTime.dwLowDateTime;
+}
+
+// A fresh, empty folder DIR\name\ (left-overs of an earlier run are removed first).
+std::string FreshFolder(const std::string& name) {
+  const std::string folder = dir + name + "\\";
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) {
+    do {
+      DeleteFileA((folder + found.cFileName).c_str());
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+  }
+  CreateDirectoryA(folder.c_str(), nullptr);
+  return folder;
+}
+
+// --- windows ---------------------------------------------------------------------------------
+
+struct WindowQuery {
+  std::string title;  // empty: any
+  DWORD pid;          // 0: any
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
+  auto* query = reinterpret_cast<WindowQuery*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(hwnd, &pid);
+  char text[64] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  if ((query->pid == 0 || pid == query->pid) && (query->title.empty() || query->title == text) &&
+      (!query->visibleOnly || IsWindowVisible(hwnd))) {
+    query->found.push_back(hwnd);
+  }
+  return TRUE;
+}
+
+std::vector<HWND> TopLevelWindows(const std::string& title, DWORD pid, bool visibleOnly = true) {
+  WindowQuery query = {title, pid, visibleOnly, {}};
+  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
+  return query.found;
+}
+
+std::vector<HWND> SetupWindows() {
+  return TopLevelWindows(kSetupTitle, 0);
+}
+
+// The main window; the application window carries the same title but no client area to speak of.
+HWND MainWindow(DWORD pid) {
+  for (HWND hwnd : TopLevelWindows(kTitle, pid)) {
+    RECT client = {};
+    GetClientRect(hwnd, &client);
+    if (client.right > 100 && client.bottom > 100) return hwnd;
+  }
+  return nullptr;
+}
+
+BOOL CALLBACK FindButton(HWND hwnd, LPARAM param) {
+  char text[64] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  if (std::string(text) == kButtonCaption) {
+    *reinterpret_cast<HWND*>(param) = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND Button(HWND window) {
+  HWND button = nullptr;
+  EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&button));
+  return button;
+}
+
+// A click on a window that is not active may only activate it; input goes to the active one.
+bool Activate(HWND hwnd) {
+  return WaitUntil(
+      [hwnd] {
+        SetForegroundWindow(hwnd);
+        return GetForegroundWindow() == hwnd;
+      },
+      5000);
+}
+
+// Asks every installer window to close (as its close box does) and waits for their processes.
+bool CloseSetups() {
+  std::vector<HANDLE> processes;
+  for (HWND hwnd : SetupWindows()) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    processes.push_back(OpenProcess(SYNCHRONIZE, FALSE, pid));
+    PostMessageA(hwnd, WM_CLOSE, 0, 0);
+  }
+  bool ended = true;
+  for (HANDLE process : processes) {
+    ended = process && WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0 && ended;
+    if (process) CloseHandle(process);
+  }
+  return ended;
+}
+
+// --- input -----------------------------------------------------------------------------------
+
+// Moves the mouse to the point and clicks there once or twice, as one input sequence (two
+// clicks in one sequence are a double click). Wine hands the move to the X server
+// asynchronously, so the click waits until the position reads back.
+void ClickAt(POINT screenPoint, int clicks = 1) {
+  SetCursorPos(screenPoint.x, screenPoint.y);
+  WaitUntil(
+      [screenPoint] {
+        POINT now{};
+        GetCursorPos(&now);
+        return now.x == screenPoint.x && now.y == screenPoint.y;
+      },
+      1000);
+  std::vector<INPUT> inputs(1 + 2 * clicks);
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dx = MulDiv(screenPoint.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  inputs[0].mi.dy = MulDiv(screenPoint.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  for (size_t i = 1; i < inputs.size(); ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+POINT CentreOf(HWND control) {
+  RECT box = {};
+  GetWindowRect(control, &box);
+  return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+}
+
+void PressKey(WORD key) {
+  INPUT inputs[2] = {};
+  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
+  inputs[0].ki.wVk = inputs[1].ki.wVk = key;
+  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, inputs, sizeof(INPUT));
+}
+
+// --- the launcher process --------------------------------------------------------------------
+
+struct Run {
+  PROCESS_INFORMATION process = {};
+  HWND window = nullptr;
+};
+
+// Starts the program with TMP and TEMP set to the folder (the child inherits the driver's
+// environment) and waits for its main window; a program that shows none is terminated.
+bool Start(const std::string& program, const std::string& temp, Run& run) {
+  SetEnvironmentVariableA("TMP", temp.c_str());
+  SetEnvironmentVariableA("TEMP", temp.c_str());
+  std::string commandLine = "\"" + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.c_str(), &startup, &run.process)) {
+    Check(false, "start " + program + " (error " + Str(GetLastError()) + ")");
+    return false;
+  }
+  WaitUntil(
+      [&run] {
+        run.window = MainWindow(run.process.dwProcessId);
+        return run.window || WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      kStartTimeoutMs);
+  Check(run.window != nullptr, "window \"Installation\" shown, TEMP " + temp);
+  if (run.window) return true;
+  TerminateProcess(run.process.hProcess, 99);
+  CloseHandle(run.process.hThread);
+  CloseHandle(run.process.hProcess);
+  return false;
+}
+
+// Waits for the end of the program and expects exit code 0; a program that does not end is
+// terminated.
+void ExpectExit(Run& run, const std::string& how) {
+  const bool ended = WaitForSingleObject(run.process.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+  Check(ended, "program ended after " + how);
+  DWORD code = 99;
+  if (ended) {
+    GetExitCodeProcess(run.process.hProcess, &code);
+    Check(code == 0, "exit code " + Str(static_cast<long>(code)));
+  } else {
+    TerminateProcess(run.process.hProcess, 99);
+  }
+  CloseHandle(run.process.hThread);
+  CloseHandle(run.process.hProcess);
+}
+
+void Close(Run& run) {
+  PostMessageA(run.window, WM_CLOSE, 0, 0);
+  ExpectExit(run, "WM_CLOSE");
 }
 
 // --- the layout rule -------------------------------------------------------------------------
@@ -71,53 +327,6 @@ struct Layout {
   }
 };
 
-// --- finding windows -------------------------------------------------------------------------
-
-struct Search {
-  DWORD pid;
-  HWND found;
-};
-
-BOOL CALLBACK FindMainWindow(HWND hwnd, LPARAM param) {
-  auto* search = reinterpret_cast<Search*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char text[64] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  RECT client = {};
-  GetClientRect(hwnd, &client);
-  // The application window carries the same title but no client area worth the name.
-  if (pid == search->pid && IsWindowVisible(hwnd) && std::string(text) == kTitle &&
-      client.right > 100 && client.bottom > 100) {
-    search->found = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND WaitForMainWindow(DWORD pid, HANDLE process) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < kStartTimeoutMs) {
-    Search search = {pid, nullptr};
-    EnumWindows(FindMainWindow, reinterpret_cast<LPARAM>(&search));
-    if (search.found) return search.found;
-    if (WaitForSingleObject(process, 100) == WAIT_OBJECT_0) return nullptr;
-  }
-  return nullptr;
-}
-
-BOOL CALLBACK FindButton(HWND hwnd, LPARAM param) {
-  char text[64] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  if (std::string(text) == kButtonCaption) {
-    *reinterpret_cast<HWND*>(param) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-// --- reading the screen ----------------------------------------------------------------------
-
 // Counts the pixels of a client rectangle that are not white, read from the screen.
 int CountInk(HWND hwnd, const RECT& box) {
   POINT origin = {0, 0};
@@ -133,8 +342,6 @@ int CountInk(HWND hwnd, const RECT& box) {
   ReleaseDC(nullptr, screen);
   return ink;
 }
-
-// --- the checks ------------------------------------------------------------------------------
 
 void CheckWindow(HWND hwnd, const Layout& layout) {
   RECT client = {};
@@ -162,8 +369,7 @@ void CheckWindow(HWND hwnd, const Layout& layout) {
 }
 
 void CheckControls(HWND hwnd, const Layout& layout) {
-  HWND button = nullptr;
-  EnumChildWindows(hwnd, FindButton, reinterpret_cast<LPARAM>(&button));
+  HWND button = Button(hwnd);
   Check(button != nullptr, "button \"Jetzt installieren!\" present");
   if (button) {
     RECT box = {};
@@ -172,12 +378,13 @@ void CheckControls(HWND hwnd, const Layout& layout) {
     const RECT want = layout.Box(496, 104, 161, 57);
     Check(EqualRect(&box, &want), "button at " + RectText(box) + ", expected " + RectText(want));
     Check(IsWindowEnabled(button), "button enabled");
-    SetForegroundWindow(hwnd);
-    Sleep(200);
+    Activate(hwnd);
     GUITHREADINFO gui = {};
     gui.cbSize = sizeof gui;
-    GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &gui);
-    Check(gui.hwndFocus == button, "the button holds the keyboard focus");
+    const DWORD thread = GetWindowThreadProcessId(hwnd, nullptr);
+    Check(
+        WaitUntil([&] { return GetGUIThreadInfo(thread, &gui) && gui.hwndFocus == button; }, 5000),
+        "the button holds the keyboard focus");
   }
   // Windowless controls are checked by what they put on the screen.
   const int logo = CountInk(hwnd, layout.Box(8, 8, 197, 89));
@@ -189,49 +396,6 @@ void CheckControls(HWND hwnd, const Layout& layout) {
 }
 
 // --- the logo click --------------------------------------------------------------------------
-
-// Moves the mouse to the point and clicks there, as one input sequence. Wine hands the move to
-// the X server asynchronously, so the click waits until the position reads back.
-void ClickAt(POINT screenPoint) {
-  SetCursorPos(screenPoint.x, screenPoint.y);
-  for (int i = 0; i < 100; ++i) {
-    POINT now{};
-    GetCursorPos(&now);
-    if (now.x == screenPoint.x && now.y == screenPoint.y) break;
-    Sleep(10);
-  }
-  INPUT inputs[3] = {};
-  inputs[0].type = INPUT_MOUSE;
-  inputs[0].mi.dx = MulDiv(screenPoint.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  inputs[0].mi.dy = MulDiv(screenPoint.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  inputs[1].type = INPUT_MOUSE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[2].type = INPUT_MOUSE;
-  inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(3, inputs, sizeof(INPUT));
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> buffer(GetFileSize(file, nullptr));
-  DWORD read = 0;
-  const BOOL ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
-  CloseHandle(file);
-  text.assign(buffer.data(), read);
-  return ok;
-}
-
-bool WaitForFile(const std::string& path, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  while (GetTickCount() - start < timeoutMs) {
-    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
-    Sleep(100);
-  }
-  return false;
-}
 
 // Splits a command line into its program token and the parameter text behind it.
 void SplitCommandLine(const std::string& line, std::string& program, std::string& params) {
@@ -249,15 +413,10 @@ void SplitCommandLine(const std::string& line, std::string& program, std::string
   params = line.substr(rest);
 }
 
-void CheckLogoClick(HWND hwnd, const Layout& layout, const std::string& recordedFile) {
-  DeleteFileA(recordedFile.c_str());
-  // A click on a window that is not yet active may only activate it; wait until it is.
-  const DWORD start = GetTickCount();
-  while (GetForegroundWindow() != hwnd && GetTickCount() - start < 5000) {
-    SetForegroundWindow(hwnd);
-    Sleep(100);
-  }
-  Check(GetForegroundWindow() == hwnd, "the window is active before the click");
+void CheckLogoClick(HWND hwnd, const Layout& layout) {
+  const std::string recorded = dir + "recorded.txt";
+  DeleteFileA(recorded.c_str());
+  Check(Activate(hwnd), "the window is active before the click");
   const RECT logo = layout.Box(8, 8, 197, 89);
   POINT centre = {(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
   ClientToScreen(hwnd, &centre);
@@ -268,13 +427,13 @@ void CheckLogoClick(HWND hwnd, const Layout& layout, const std::string& recorded
   while (!started && clicks < 3) {
     ClickAt(centre);
     ++clicks;
-    started = WaitForFile(recordedFile, kFileTimeoutMs / 3);
+    started = WaitUntil([&] { return Exists(recorded); }, kTimeoutMs / 3);
   }
   std::printf("info: clicks on the logo: %d\n", clicks);
   Check(started, "logo click started the registered browser");
   if (!started) return;
   std::string line;
-  ReadWholeFile(recordedFile, line);
+  ReadWholeFile(recorded, line);
   std::printf("info: browser command line: %s\n", line.c_str());
   std::string program;
   std::string params;
@@ -284,65 +443,181 @@ void CheckLogoClick(HWND hwnd, const Layout& layout, const std::string& recorded
   Check(params == kAddress, "the address is the whole parameter text: [" + params + "]");
 }
 
-// --- screenshot handshake and close ----------------------------------------------------------
+// --- steps shared by the scenarios -----------------------------------------------------------
 
-void OfferScreenshot(const std::string& readyFile, const std::string& doneFile) {
-  HANDLE ready = CreateFileA(readyFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (ready != INVALID_HANDLE_VALUE) CloseHandle(ready);
-  Check(WaitForFile(doneFile, kFileTimeoutMs), "screenshot taken");
+// Where input went when it had no effect: the active window and the one under the cursor.
+void DescribeInputState() {
+  char active[64] = {};
+  char under[64] = {};
+  char underClass[64] = {};
+  POINT cursor = {};
+  GetCursorPos(&cursor);
+  GetWindowTextA(GetForegroundWindow(), active, sizeof active);
+  HWND hit = WindowFromPoint(cursor);
+  GetWindowTextA(hit, under, sizeof under);
+  GetClassNameA(hit, underClass, sizeof underClass);
+  std::printf("info: active window \"%s\", cursor (%ld,%ld) over \"%s\" (%s)\n", active, cursor.x,
+              cursor.y, under, underClass);
 }
 
-void CheckClose(HWND hwnd, HANDLE process) {
-  PostMessageA(hwnd, WM_CLOSE, 0, 0);
-  const bool ended = WaitForSingleObject(process, kExitTimeoutMs) == WAIT_OBJECT_0;
-  Check(ended, "program ended after WM_CLOSE");
-  if (!ended) {
-    TerminateProcess(process, 99);
+// Gives the input to the launcher, runs it, and expects that many installer windows.
+void ExpectSetups(HWND window, const std::function<void()>& input, size_t count,
+                  const std::string& what) {
+  Activate(window);
+  input();
+  WaitUntil([count] { return SetupWindows().size() >= count; });
+  const size_t shown = SetupWindows().size();
+  if (shown != count) DescribeInputState();
+  Check(shown == count, what + ": " + Str(static_cast<long>(shown)) + " installer window(s)");
+}
+
+void ClickButton(HWND window, int clicks = 1) {
+  ClickAt(CentreOf(Button(window)), clicks);
+}
+
+void CheckExtracted(const std::string& temp) {
+  Check(HasBytes(temp + kInstallerName, payload),
+        "before the window shows, " + temp + kInstallerName + " holds the installer's bytes");
+}
+
+void CheckRemoved(const std::string& temp) {
+  Check(WaitUntil([&] { return !Exists(temp + kInstallerName); }), "the installer file is removed");
+  Check(Exists(temp), "the TEMP folder itself is left in place");
+}
+
+void OfferScreenshot() {
+  CloseHandle(CreateFileA((dir + "ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  Check(WaitUntil([] { return Exists(dir + "shot-done"); }), "screenshot taken");
+}
+
+// --- the scenarios ---------------------------------------------------------------------------
+
+// The window and its layout, the logo, and the button pressed by Enter, by a click and by a quick
+// double click; then the launcher is closed while two installers still run.
+void FirstRun(const std::string& ownTemp) {
+  std::printf("== first run: layout, logo, Enter, click, double click\n");
+  const std::string temp = FreshFolder("temp1");
+  Run run;
+  if (!Start(dir + "Project1.exe", temp, run)) return;
+  CheckExtracted(temp);
+  // Nothing lands in the TEMP the driver was given: the program's TEMP is the folder of the test.
+  Check(!Exists(ownTemp + kInstallerName), "nothing extracted into " + ownTemp);
+  Sleep(500);  // let the first paint finish before the screen is read
+  Layout layout;
+  layout.m = MeasureWindowFontDigitHeight();
+  CheckWindow(run.window, layout);
+  CheckControls(run.window, layout);
+  CheckLogoClick(run.window, layout);
+  OfferScreenshot();
+
+  ExpectSetups(
+      run.window, [] { PressKey(VK_RETURN); }, 1, "Enter on the button");
+  Check(CloseSetups(), "installer closed");
+  ExpectSetups(
+      run.window, [&] { ClickButton(run.window); }, 1, "a click on the button");
+  Check(CloseSetups(), "installer closed");
+  ExpectSetups(
+      run.window, [&] { ClickButton(run.window, 2); }, 2, "a double click on the button");
+
+  Close(run);
+  Check(HasBytes(temp + kInstallerName, payload),
+        "closed while the installer runs: the installer file stays");
+  Check(CloseSetups(), "installers closed");
+}
+
+// A TEMP path with blanks; the installer starts and ends, then the launcher is closed.
+void TempWithBlanks() {
+  std::printf("== TEMP with blanks, installer ended before the launcher is closed\n");
+  const std::string temp = FreshFolder("temp with blanks");
+  Run run;
+  if (!Start(dir + "Project1.exe", temp, run)) return;
+  CheckExtracted(temp);
+  ExpectSetups(
+      run.window, [&] { ClickButton(run.window); }, 1, "a click on the button");
+  Check(CloseSetups(), "installer ended");
+  Close(run);
+  CheckRemoved(temp);
+}
+
+// A file of the installer's name and size, there before the run, is the user's: it is neither
+// rewritten nor removed.
+void ExistingFile() {
+  std::printf("== a file of the same size already in TEMP\n");
+  const std::string temp = FreshFolder("temp3");
+  const std::string file = temp + kInstallerName;
+  const std::string own(payload.size(), 'x');
+  if (!WriteOldFile(file, own)) {
+    Check(false, "prepare " + file);
     return;
   }
-  DWORD code = 1;
-  GetExitCodeProcess(process, &code);
-  Check(code == 0, "exit code " + Str(static_cast<long>(code)));
+  const ULONGLONG time = LastWriteTime(file);
+  Run run;
+  if (!Start(dir + "Project1.exe", temp, run)) return;
+  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not rewritten");
+  Close(run);
+  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not removed or changed");
 }
 
-bool StartProgram(const std::string& program, PROCESS_INFORMATION& info) {
-  std::string directory = program.substr(0, program.find_last_of('\\') + 1);
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  return CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        directory.empty() ? nullptr : directory.c_str(), &startup, &info);
+// The end of the Windows session, as the system announces it to each top-level window.
+void EndOfSession() {
+  std::printf("== end of the Windows session\n");
+  const std::string temp = FreshFolder("temp4");
+  Run run;
+  if (!Start(dir + "Project1.exe", temp, run)) return;
+  CheckExtracted(temp);
+  const auto windows = TopLevelWindows("", run.process.dwProcessId, false);
+  bool agreed = true;
+  for (HWND hwnd : windows) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(hwnd, WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL, 5000, &answer);
+    agreed = agreed && answer != 0;
+  }
+  Check(agreed, "every window agrees to end the session");
+  for (HWND hwnd : windows) {
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(hwnd, WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, 5000, &answer);
+  }
+  ExpectExit(run, "WM_ENDSESSION");
+  CheckRemoved(temp);
+}
+
+// A launcher built with another installer file starts that program: the test program writes
+// "<its own path>.started".
+void CustomInstaller() {
+  std::printf("== a launcher carrying another program\n");
+  const std::string temp = FreshFolder("temp5");
+  Run run;
+  if (!Start(dir + "Project1_custom.exe", temp, run)) return;
+  Activate(run.window);
+  ClickButton(run.window);
+  Check(WaitUntil([&] { return Exists(temp + kInstallerName + ".started"); }),
+        "a click on the button started the carried program");
+  Close(run);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 && argc != 5) {
-    std::fprintf(stderr, "usage: driver PROGRAM RECORDED_FILE [READY_FILE SHOT_DONE_FILE]\n");
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: driver DIR\n");
     return 100;
   }
-  PROCESS_INFORMATION process = {};
-  if (!StartProgram(argv[1], process)) {
-    Check(false, std::string("start ") + argv[1] + " (error " + Str(GetLastError()) + ")");
+  dir = argv[1];
+  if (dir.back() != '\\') dir += '\\';
+  if (!ReadWholeFile(dir + "payload.bin", payload) || payload.empty()) {
+    std::fprintf(stderr, "cannot read %spayload.bin\n", dir.c_str());
     return 100;
   }
-  const HWND window = WaitForMainWindow(process.dwProcessId, process.hProcess);
-  Check(window != nullptr, "window \"Installation\" shown");
-  if (window) {
-    Sleep(500);  // let the first paint finish before the screen is read
-    Layout layout;
-    layout.m = MeasureWindowFontDigitHeight();
-    CheckWindow(window, layout);
-    CheckControls(window, layout);
-    CheckLogoClick(window, layout, argv[2]);
-    if (argc == 5) OfferScreenshot(argv[3], argv[4]);
-    CheckClose(window, process.hProcess);
-  } else {
-    TerminateProcess(process.hProcess, 99);
-  }
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  char ownTemp[MAX_PATH + 1] = {};
+  GetTempPathA(sizeof ownTemp, ownTemp);
+
+  FirstRun(ownTemp);
+  TempWithBlanks();
+  ExistingFile();
+  EndOfSession();
+  CustomInstaller();
+
   std::printf("%d check(s) failed\n", failures);
   return failures > 100 ? 100 : failures;
 }

@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# End-to-end run of the real program: a fresh Wine prefix under the build tree (virtual desktop
+# End-to-end runs of the real program: a fresh Wine prefix under the build tree (virtual desktop
 # 1024x768), a recording stand-in browser registered for HTML files, the driver program doing what
-# a user would, and a screenshot of the desktop while the window is up.
+# a user would in several runs of the launcher, and a screenshot of the desktop while the window
+# is up. PAYLOAD is the installer file PROGRAM carries; CUSTOM is a launcher carrying another one.
 #
-#   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM DRIVER RECORDER SCREENSHOT   (BUILD: win32 or win64)
+#   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM CUSTOM PAYLOAD DRIVER RECORDER SCREENSHOT
+#   (BUILD: win32 or win64)
 set -euo pipefail
-root=$1 build=$2 work=$3 program=$4 driver=$5 recorder=$6 shot=$7
+root=$1 build=$2 work=$3 program=$4 custom=$5 payload=$6 driver=$7 recorder=$8 shot=$9
 
 case "$work" in
   */e2e-run) ;;
@@ -24,6 +26,8 @@ wineserver -p 60
 dir="$WINEPREFIX/drive_c/e2e"
 mkdir -p "$dir"
 cp "$program" "$dir/Project1.exe"
+cp "$custom" "$dir/Project1_custom.exe"
+cp "$payload" "$dir/payload.bin"
 cp "$driver" "$dir/driver.exe"
 cp "$recorder" "$dir/recorder.exe"
 "$AC_WINE" reg add 'HKCR\htmlfile\shell\open\command' /ve /d '"C:\e2e\recorder.exe" -nohome' /f \
@@ -32,12 +36,11 @@ echo "registered browser command:"
 "$AC_WINE" reg query 'HKCR\htmlfile\shell\open\command' /ve 2>/dev/null | tr -d '\r' |
   grep -i REG_ || true
 
-"$AC_WINE" 'C:\e2e\driver.exe' 'C:\e2e\Project1.exe' 'C:\e2e\recorded.txt' 'C:\e2e\ready' \
-  'C:\e2e\shot-done' &
+"$AC_WINE" 'C:\e2e\driver.exe' 'C:\e2e' &
 driver_pid=$!
 
 # The driver announces the moment for the screenshot and waits until it has been taken.
-for _ in $(seq 600); do
+for _ in $(seq 1200); do
   [ -e "$dir/ready" ] && break
   kill -0 "$driver_pid" 2>/dev/null || break
   sleep 0.1
