@@ -92,12 +92,14 @@ class FormDataTest : public ::testing::Test {
   std::string text_;
 };
 
-TEST_F(FormDataTest, StorageIsTheLastChildAfterTheControls) {
+// In stream order: the controls, the storage, then the system information as the last child.
+TEST_F(FormDataTest, StorageFollowsTheControlsAndPrecedesSystemInfo) {
   const std::string storage = StorageText();
   ASSERT_FALSE(storage.empty()) << "no acFileStorage1 record in the form data";
   const size_t at = text_.find(kStorageHeader);
   EXPECT_LT(text_.find("  object BitBtn1: TBitBtn\n"), at);
-  EXPECT_EQ(text_.substr(at + storage.size()), "end\n") << "components follow the storage";
+  EXPECT_EQ(text_.substr(at + storage.size()),
+            "  object acSystemInfo1: TacSystemInfo\n    Left = 168\n    Top = 40\n  end\nend\n");
 }
 
 TEST_F(FormDataTest, StoredDataHoldsThePayloadAsQuillmoorFull) {
