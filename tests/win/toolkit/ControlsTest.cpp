@@ -214,23 +214,51 @@ TEST_F(ToolkitTest, MouseClickOnTheLogoFiresItsHandler) {
 
 namespace {
 
+// System input reaches a window only once Wine has made it active and knows it under the cursor,
+// both of which happen asynchronously after Show: waits until the form is active, the cursor is at
+// the point and the window there is the target (at most two seconds).
+bool ReadyForInputAt(TTestForm* form, HWND target, POINT p) {
+  for (int i = 0; i < 100; ++i) {
+    SetForegroundWindow(form->Handle());
+    SetCursorPos(p.x, p.y);
+    Application->ProcessMessages();
+    POINT now = {};
+    GetCursorPos(&now);
+    if (GetForegroundWindow() == form->Handle() && now.x == p.x && now.y == p.y &&
+        WindowFromPoint(p) == target) {
+      return true;
+    }
+    Sleep(20);
+  }
+  return false;
+}
+
+// Clicks once or twice at the point as one input sequence. It starts with an absolute move there,
+// so the presses land at the point even when a late pointer report from the X server has moved
+// Wine's cursor since. Two clicks in one sequence are a double click.
+UINT ClickAt(POINT p, int clicks) {
+  INPUT inputs[5] = {};
+  inputs[0].type = INPUT_MOUSE;
+  inputs[0].mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  inputs[0].mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  for (int i = 1; i <= 2 * clicks; ++i) {
+    inputs[i].type = INPUT_MOUSE;
+    inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
+  }
+  return SendInput(static_cast<UINT>(1 + 2 * clicks), inputs, sizeof(INPUT));
+}
+
 // A real click (system input, as a user's) on the logo of the active form.
 TEST_F(ToolkitTest, InputClickOnTheLogoFiresItsHandler) {
   TTestForm* form = CreateTestForm();
   form->Show();
-  SetForegroundWindow(form->Handle());
-  Application->ProcessMessages();
   const RECT logo = form->Image1->BoundsRect();
   POINT p = {(logo.left + logo.right) / 2, (logo.top + logo.bottom) / 2};
   ClientToScreen(form->Handle(), &p);
-  SetCursorPos(p.x, p.y);
-  INPUT inputs[2] = {};
-  inputs[0].type = INPUT_MOUSE;
-  inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  inputs[1].type = INPUT_MOUSE;
-  inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  ASSERT_EQ(SendInput(2, inputs, sizeof(INPUT)), 2u);
-  for (int i = 0; i < 50 && form->ImageClicks == 0; ++i) {
+  ASSERT_TRUE(ReadyForInputAt(form, form->Handle(), p));
+  ASSERT_EQ(ClickAt(p, 1), 3u);
+  for (int i = 0; i < 150 && form->ImageClicks == 0; ++i) {
     Sleep(20);
     Application->ProcessMessages();
   }
@@ -247,23 +275,12 @@ namespace {
 TEST_F(ToolkitTest, InputDoubleClickOnTheButtonIsTwoClicks) {
   TTestForm* form = CreateTestForm();
   form->Show();
-  SetForegroundWindow(form->Handle());
-  Application->ProcessMessages();
   const HWND button = form->Button1->Handle();
   RECT r = {};
   GetWindowRect(button, &r);
   const POINT middle = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-  SetCursorPos(middle.x, middle.y);
-  POINT now = {};
-  for (int i = 0; i < 50 && GetCursorPos(&now) && (now.x != middle.x || now.y != middle.y); ++i) {
-    Sleep(20);  // Wine reports the new position once the X server has it
-  }
-  INPUT inputs[4] = {};
-  for (int i = 0; i < 4; ++i) {
-    inputs[i].type = INPUT_MOUSE;
-    inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTUP : MOUSEEVENTF_LEFTDOWN;
-  }
-  ASSERT_EQ(SendInput(4, inputs, sizeof(INPUT)), 4u);
+  ASSERT_TRUE(ReadyForInputAt(form, button, middle));
+  ASSERT_EQ(ClickAt(middle, 2), 5u);
   bool doubleClickPress = false;
   auto handleWaiting = [&] {
     MSG msg;
@@ -273,7 +290,7 @@ TEST_F(ToolkitTest, InputDoubleClickOnTheButtonIsTwoClicks) {
       DispatchMessageA(&msg);
     }
   };
-  for (int i = 0; i < 50 && form->ButtonClicks < 2; ++i) {
+  for (int i = 0; i < 150 && form->ButtonClicks < 2; ++i) {
     Sleep(20);
     handleWaiting();
   }
