@@ -92,12 +92,15 @@ class FormDataTest : public ::testing::Test {
   std::string text_;
 };
 
-TEST_F(FormDataTest, StorageIsTheLastChildAfterTheControls) {
+// Stream order: the controls, the storage, then the system information as the last child.
+TEST_F(FormDataTest, StorageFollowsTheControlsAndPrecedesTheSystemInfo) {
   const std::string storage = StorageText();
   ASSERT_FALSE(storage.empty()) << "no acFileStorage1 record in the form data";
   const size_t at = text_.find(kStorageHeader);
   EXPECT_LT(text_.find("  object BitBtn1: TBitBtn\n"), at);
-  EXPECT_EQ(text_.substr(at + storage.size()), "end\n") << "components follow the storage";
+  const std::string rest = text_.substr(at + storage.size());
+  EXPECT_TRUE(rest.starts_with("  object acSystemInfo1: TacSystemInfo\n")) << rest;
+  EXPECT_EQ(rest.find("  object ", 1), std::string::npos) << "more components follow the storage";
 }
 
 TEST_F(FormDataTest, StoredDataHoldsThePayloadAsQuillmoorFull) {
