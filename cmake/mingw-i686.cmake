@@ -1,18 +1,5 @@
-# Cross toolchain: 32-bit Windows programs with mingw-w64 (posix threads flavour), linked static.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: 32-bit Windows programs (the shipped build) with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(tool_prefix i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${tool_prefix}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${tool_prefix}-g++-posix)
-set(CMAKE_RC_COMPILER ${tool_prefix}-windres)
-set(CMAKE_ASM_NASM_COMPILER nasm)
-set(CMAKE_FIND_ROOT_PATH /usr/${tool_prefix})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Windows programs built here run under Wine, with the loader and the prefix of this build (see
-# wine-run.sh).
 set(AC_WINE_BUILD win32)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${AC_WINE_BUILD})
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

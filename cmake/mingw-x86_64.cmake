@@ -1,18 +1,6 @@
-# Cross toolchain: 64-bit Windows programs with mingw-w64 (posix threads flavour), linked static.
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross toolchain: 64-bit Windows programs (the test build for machines that run no 32-bit
+# programs) with mingw-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 set(tool_prefix x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${tool_prefix}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${tool_prefix}-g++-posix)
-set(CMAKE_RC_COMPILER ${tool_prefix}-windres)
-set(CMAKE_ASM_NASM_COMPILER nasm)
-set(CMAKE_FIND_ROOT_PATH /usr/${tool_prefix})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Windows programs built here run under Wine, with the loader and the prefix of this build (see
-# wine-run.sh).
 set(AC_WINE_BUILD win64)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${AC_WINE_BUILD})
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
