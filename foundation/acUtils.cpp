@@ -291,6 +291,11 @@ bool FolderExists(const std::string& Dir) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool FileExists(const std::string& Path) {
+  const DWORD attributes = GetFileAttributesA(Path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 bool IsFolderEmpty(const std::string& Dir) {
   if (!FolderExists(Dir)) return false;
   WIN32_FIND_DATAA entry;

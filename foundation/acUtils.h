@@ -78,6 +78,8 @@ int64_t GetFileSizeByHandle(HANDLE File);
 // FileName is a file name and is not created.
 void CreateFolderChain(const std::string& FileName);
 bool FolderExists(const std::string& Dir);
+// Whether a file (not a directory) exists at Path.
+bool FileExists(const std::string& Path);
 // True when Dir exists and holds nothing but "." and "..".
 bool IsFolderEmpty(const std::string& Dir);
 
@@ -97,6 +99,10 @@ std::string GetWindowsDir();
 std::string GetEnvVar(const std::string& Name);
 
 // --- Registry ---
+// The key (below HKEY_CURRENT_USER, and HKEY_LOCAL_MACHINE for all users) whose string values
+// name the shell's folders: "Desktop", "Personal", "AppData", "Common Programs", ...
+inline constexpr const char* kShellFoldersKey =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 // Opens (or with Create, creates with full access) SubKey below Key, leading backslashes
 // ignored; on success Key holds the opened key, which the caller closes.
 bool OpenRegKey(HKEY& Key, const std::string& SubKey, bool Create, REGSAM Access);

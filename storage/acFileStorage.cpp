@@ -89,20 +89,11 @@ std::string Quoted(const std::string& Name) {
   return "\"" + Name + "\"";
 }
 
-constexpr const char* kShellFoldersKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-
 // The full name of the program's executable file (empty when it cannot be had).
 std::string ExeName() {
   char path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   return std::string(path, length < MAX_PATH ? length : 0);
-}
-
-// Whether a file (not a directory) exists at Path.
-bool FileExists(const std::string& Path) {
-  const DWORD attributes = GetFileAttributesA(Path.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
 // The value under the user's shell folders that names Dir's folder, null for other bases.

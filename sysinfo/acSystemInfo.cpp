@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr const char* kShellFolders =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 constexpr const char* kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 constexpr const char* kReadOnlyText =
@@ -26,32 +24,32 @@ struct TFolderSource {
 
 // Indexed by TacSystemInfo::TRegFolder.
 const TFolderSource kFolderSources[] = {
-    {HKEY_CURRENT_USER, kShellFolders, "AppData"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common AppData"},
-    {HKEY_CURRENT_USER, kShellFolders, "Cache"},
-    {HKEY_CURRENT_USER, kShellFolders, "Cookies"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "AppData"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common AppData"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Cache"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Cookies"},
     {HKEY_LOCAL_MACHINE, kCurrentVersion, "CommonFilesDir"},
-    {HKEY_CURRENT_USER, kShellFolders, "Desktop"},
-    {HKEY_CURRENT_USER, kShellFolders, "Favorites"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common Favorites"},
-    {HKEY_CURRENT_USER, kShellFolders, "Fonts"},
-    {HKEY_CURRENT_USER, kShellFolders, "History"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Desktop"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Favorites"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Favorites"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Fonts"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "History"},
     {HKEY_LOCAL_MACHINE, kCurrentVersion, "MediaPath"},
-    {HKEY_CURRENT_USER, kShellFolders, "My Pictures"},
-    {HKEY_CURRENT_USER, kShellFolders, "NetHood"},
-    {HKEY_CURRENT_USER, kShellFolders, "Personal"},
-    {HKEY_CURRENT_USER, kShellFolders, "PrintHood"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "My Pictures"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "NetHood"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Personal"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "PrintHood"},
     {HKEY_LOCAL_MACHINE, kCurrentVersion, "ProgramFilesDir", "ProgramFilesPath"},
-    {HKEY_CURRENT_USER, kShellFolders, "Programs"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common Programs"},
-    {HKEY_CURRENT_USER, kShellFolders, "Recent"},
-    {HKEY_CURRENT_USER, kShellFolders, "SendTo"},
-    {HKEY_CURRENT_USER, kShellFolders, "Start Menu"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common Start Menu"},
-    {HKEY_CURRENT_USER, kShellFolders, "Startup"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common Startup"},
-    {HKEY_CURRENT_USER, kShellFolders, "Templates"},
-    {HKEY_LOCAL_MACHINE, kShellFolders, "Common Templates"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Programs"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Programs"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Recent"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "SendTo"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Start Menu"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Start Menu"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Startup"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Startup"},
+    {HKEY_CURRENT_USER, kShellFoldersKey, "Templates"},
+    {HKEY_LOCAL_MACHINE, kShellFoldersKey, "Common Templates"},
 };
 
 // The directory routines end their text with a backslash, and give a lone "\" when the system
