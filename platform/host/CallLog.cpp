@@ -12,6 +12,8 @@ void CallLog::Clear() {
   metrics = {{SM_CXSCREEN, 1024},    {SM_CYSCREEN, 768},         {SM_XVIRTUALSCREEN, 0},
              {SM_YVIRTUALSCREEN, 0}, {SM_CXVIRTUALSCREEN, 1024}, {SM_CYVIRTUALSCREEN, 768},
              {SM_CMONITORS, 1}};
+  deviceCaps = {{BITSPIXEL, 32}, {LOGPIXELSY, 96}};
+  openScreenDCs = 0;
 }
 
 std::optional<std::string> Text(const char* text) {

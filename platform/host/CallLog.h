@@ -1,6 +1,7 @@
 #pragma once
 // Calls with effects outside the program are logged instead of performed, with the results the
-// test has chosen; screen metrics come from a test-settable table.
+// test has chosen; screen metrics and the screen's device capabilities come from test-settable
+// tables.
 
 #include <map>
 #include <vector>
@@ -21,6 +22,8 @@ class CallLog {
   INT messageBoxResult = IDOK;
   int comInitCount = 0;
   std::map<INT, INT> metrics;
+  std::map<INT, INT> deviceCaps;
+  int openScreenDCs = 0;
 
  private:
   std::vector<Call> calls_;

@@ -1,5 +1,5 @@
 // Shell, message box and COM calls: logged with their arguments, not performed. Screen metrics
-// come from the test-settable table.
+// and the screen device context's capabilities come from test-settable tables.
 
 #include "platform/host/Machine.h"
 #include "platform/host/Win32StandIn.h"
@@ -41,4 +41,32 @@ INT WINAPI GetSystemMetrics(INT index) {
   const auto& metrics = TheMachine().calls.metrics;
   auto it = metrics.find(index);
   return it == metrics.end() ? 0 : it->second;
+}
+
+namespace {
+// The one screen device context; any other handle is invalid.
+HDC ScreenDC() {
+  static char screen;
+  return reinterpret_cast<HDC>(&screen);
+}
+}  // namespace
+
+HDC WINAPI GetDC(HWND window) {
+  if (window != nullptr) return nullptr;
+  ++TheMachine().calls.openScreenDCs;
+  return ScreenDC();
+}
+
+INT WINAPI ReleaseDC(HWND window, HDC dc) {
+  auto& log = TheMachine().calls;
+  if (window != nullptr || dc != ScreenDC() || log.openScreenDCs == 0) return 0;
+  --log.openScreenDCs;
+  return 1;
+}
+
+INT WINAPI GetDeviceCaps(HDC dc, INT index) {
+  if (dc != ScreenDC()) return 0;
+  const auto& caps = TheMachine().calls.deviceCaps;
+  auto it = caps.find(index);
+  return it == caps.end() ? 0 : it->second;
 }

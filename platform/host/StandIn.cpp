@@ -260,5 +260,11 @@ void SetMessageBoxResult(INT result) {
 void SetSystemMetric(INT index, INT value) {
   TheMachine().calls.metrics[index] = value;
 }
+void SetDeviceCap(INT index, INT value) {
+  TheMachine().calls.deviceCaps[index] = value;
+}
+int OpenScreenDCCount() {
+  return TheMachine().calls.openScreenDCs;
+}
 
 }  // namespace standin

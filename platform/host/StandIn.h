@@ -115,5 +115,9 @@ void ClearCalls();
 void SetShellExecuteResult(HINSTANCE result);
 void SetMessageBoxResult(INT result);
 void SetSystemMetric(INT index, INT value);
+// GetDeviceCaps of the screen's device context (a fresh machine: 32 bits per pixel, 96 dpi).
+void SetDeviceCap(INT index, INT value);
+// Screen device contexts taken with GetDC and not yet released.
+int OpenScreenDCCount();
 
 }  // namespace standin

@@ -84,3 +84,7 @@ INT WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HRESULT WINAPI CoInitialize(LPVOID reserved);
 void WINAPI CoUninitialize();
 INT WINAPI GetSystemMetrics(INT index);
+// Screen device contexts (user32, gdi32): only the whole screen's (a null window) is simulated.
+HDC WINAPI GetDC(HWND window);
+INT WINAPI ReleaseDC(HWND window, HDC dc);
+INT WINAPI GetDeviceCaps(HDC dc, INT index);

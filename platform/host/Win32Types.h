@@ -46,6 +46,8 @@ using HWND = HWND__*;
 struct HINSTANCE__;
 using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
+struct HDC__;
+using HDC = HDC__*;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
@@ -259,6 +261,10 @@ inline constexpr INT THREAD_PRIORITY_ABOVE_NORMAL = 1;
 inline constexpr INT THREAD_PRIORITY_HIGHEST = 2;
 inline constexpr INT THREAD_PRIORITY_TIME_CRITICAL = 15;
 inline constexpr INT THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
+
+// Device capabilities (GetDeviceCaps).
+inline constexpr INT BITSPIXEL = 12;
+inline constexpr INT LOGPIXELSY = 90;
 
 inline constexpr INT SM_CXSCREEN = 0;
 inline constexpr INT SM_CYSCREEN = 1;
