@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "foundation/acClasses.h"
+#include "foundation/acGraphics.h"
 #include "foundation/acUtils.h"
 #include "launcher/Unit1.h"
 #include "platform/platform.h"
@@ -47,14 +48,9 @@ void RestrictDllSearchToSystemFolder() {
 // The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
 // Shut-down runs backwards.
 constexpr TModule kModules[] = {
-    kToolkitModule,
-    kacUtilsModule,
-    kacClassesModule,
-    kacSFPackModule,
-    kacFileStorageModule,
-    kacSystemInfoModule,
-    kComSupportModule,
-    kUnit1Module,
+    kToolkitModule,      kacUtilsModule,       kacClassesModule,
+    kacSFPackModule,     kacFileStorageModule, kacGraphicsModule,
+    kacSystemInfoModule, kComSupportModule,    kUnit1Module,
 };
 
 TModuleTable Modules(kModules);
