@@ -128,11 +128,11 @@ std::string ResourceName(TCursor Number) {
   return name;
 }
 
-// Stores a cursor under Number; a cursor that could not be loaded leaves the number to the
-// screen's default cursor, and without a screen there is nowhere to show it.
+// Stores a cursor under Number, replacing an earlier entry; a cursor that could not be loaded
+// (null) leaves the number without an entry, so the screen shows its default cursor there.
+// Without a screen there is nowhere to show it.
 void StoreCursor(TCursor Number, HCURSOR Handle) {
-  TCursorTable* table = ScreenCursors();
-  if (table && Handle) table->SetCursors(Number, Handle);
+  if (TCursorTable* table = ScreenCursors()) table->SetCursors(Number, Handle);
 }
 
 TacScreenColorMode ColorModeOfDepth(int Bits) {

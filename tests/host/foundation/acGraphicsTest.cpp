@@ -95,6 +95,8 @@ TEST_F(AcGraphicsTest, StartUpAndShutDown) {
     if (n != crPen) standin::AddCursorResource(name);
   }
   const HCURSOR arrow = table_->Cursors(crDefault);
+  // An earlier entry under a number whose resource is missing goes.
+  table_->SetCursors(crPen, LoadCursorA(nullptr, IDC_CROSS));
   acGraphicsStartUp();
 
   const HCURSOR hand = LoadCursorA(nullptr, IDC_HAND);
