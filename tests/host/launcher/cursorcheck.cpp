@@ -1,8 +1,8 @@
 // cursorcheck PROGRAM.exe: checks that a program carries the graphics module's 41 extra cursors:
 // for each identifier a cursor group named by it in upper case, holding one 32 x 32 image whose
 // cursor resource exists, with its hot spot inside the image and the colour depth the name asks
-// for (4 bits per pixel for the cr3d names, 1 for the others). Exit 1 when one is missing or
-// wrong, 2 for wrong arguments or an unreadable file.
+// for in the image's header (4 bits per pixel for the cr3d names, 1 for the others). Exit 1 when
+// one is missing or wrong, 2 for wrong arguments or an unreadable file.
 
 #include <cstdio>
 #include <cstring>
@@ -39,17 +39,18 @@ std::string CursorProblem(const PeFile& file, const std::string& identifier) {
   if (g.size() < kGroupHeader + kGroupEntry || U16(g, 2) != 2 || U16(g, 4) != 1)
     return name + ": not a group of one cursor";
   const size_t e = kGroupHeader;
-  const uint16_t width = U16(g, e), height = U16(g, e + 2), bits = U16(g, e + 6);
-  const uint16_t wantBits = identifier.rfind("cr3d", 0) == 0 ? 4 : 1;
-  if (width != 32 || height != 64) return name + ": not 32 x 32";
-  if (bits != wantBits) return name + ": " + std::to_string(bits) + " bits per pixel";
+  // The group entry's height counts both masks; its bit count is not relied on (the resource
+  // compiler writes 1 for every cursor), the image's own header gives the depth.
+  if (U16(g, e) != 32 || U16(g, e + 2) != 64) return name + ": not 32 x 32";
   const auto image = file.Resource(kRtCursor, U16(g, e + 12));
   if (!image || image->size() < kHotSpot + kInfoHeader) return name + ": cursor image missing";
   const auto c = *image;
   if (U16(c, 0) >= 32 || U16(c, 2) >= 32) return name + ": hot spot outside the image";
-  if (I32(c, kHotSpot) != 40 || I32(c, kHotSpot + 4) != 32 || I32(c, kHotSpot + 8) != 64 ||
-      U16(c, kHotSpot + 14) != wantBits)
+  if (I32(c, kHotSpot) != 40 || I32(c, kHotSpot + 4) != 32 || I32(c, kHotSpot + 8) != 64)
     return name + ": image header does not match the group";
+  const uint16_t bits = U16(c, kHotSpot + 14);
+  const uint16_t wantBits = identifier.rfind("cr3d", 0) == 0 ? 4 : 1;
+  if (bits != wantBits) return name + ": " + std::to_string(bits) + " bits per pixel";
   return "";
 }
 
