@@ -80,15 +80,6 @@ def mirror_y(shape):
     return {(x, SIZE - 1 - y) for (x, y) in shape}
 
 
-def rotate90(shape):
-    """A quarter turn clockwise about the centre."""
-    return {(SIZE - 1 - y, x) for (x, y) in shape}
-
-
-def transpose(shape):
-    return {(y, x) for (x, y) in shape}
-
-
 def ring_around(shape):
     """The pixels that touch the shape (8 neighbours) without belonging to it: its outline."""
     out = set()
