@@ -56,7 +56,8 @@ bool FitsInto(const std::string& text, LPSTR buffer, DWORD chars) {
 void ApplyMode(const DisplayMode& mode) {
   auto& log = TheMachine().calls;
   log.deviceCaps[BITSPIXEL] = static_cast<INT>(mode.bitsPerPel);
-  for (INT index : {SM_CXSCREEN, SM_CXVIRTUALSCREEN}) log.metrics[index] = static_cast<INT>(mode.width);
+  for (INT index : {SM_CXSCREEN, SM_CXVIRTUALSCREEN})
+    log.metrics[index] = static_cast<INT>(mode.width);
   for (INT index : {SM_CYSCREEN, SM_CYVIRTUALSCREEN})
     log.metrics[index] = static_cast<INT>(mode.height);
 }
@@ -151,12 +152,13 @@ LONG WINAPI ChangeDisplaySettingsA(LPDEVMODEA mode, DWORD flags) {
   auto& m = TheMachine();
   if (mode == nullptr) {
     // Back to the mode saved in the registry, which the simulation does not keep apart.
-    m.calls.Add({"ChangeDisplaySettingsA", {std::nullopt, std::nullopt, std::nullopt,
-                                            Number(flags)}});
+    m.calls.Add(
+        {"ChangeDisplaySettingsA", {std::nullopt, std::nullopt, std::nullopt, Number(flags)}});
     return DISP_CHANGE_SUCCESSFUL;
   }
   DisplayMode wanted = standin::CurrentDisplayMode();
-  if ((mode->dmFields & DM_BITSPERPEL) && mode->dmBitsPerPel) wanted.bitsPerPel = mode->dmBitsPerPel;
+  if ((mode->dmFields & DM_BITSPERPEL) && mode->dmBitsPerPel)
+    wanted.bitsPerPel = mode->dmBitsPerPel;
   if ((mode->dmFields & DM_PELSWIDTH) && mode->dmPelsWidth) wanted.width = mode->dmPelsWidth;
   if ((mode->dmFields & DM_PELSHEIGHT) && mode->dmPelsHeight) wanted.height = mode->dmPelsHeight;
   const std::string text = std::to_string(wanted.bitsPerPel) + " bpp " +

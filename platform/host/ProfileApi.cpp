@@ -172,7 +172,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, 
   standin::detail::WindowsPath full;
   std::filesystem::path host;
   const std::string path = ProfilePath(fileName);
-  if (LONG rc = standin::detail::ResolvePath(path.c_str(), false, full, host); rc != ERROR_SUCCESS) {
+  if (LONG rc = standin::detail::ResolvePath(path.c_str(), false, full, host);
+      rc != ERROR_SUCCESS) {
     SetLastError(static_cast<DWORD>(rc));
     return FALSE;
   }

@@ -27,10 +27,10 @@ TEST_F(MachineContract, ProcessorsMemoryAndTicks) {
   EXPECT_GE(info.dwNumberOfProcessors, 1u);
   EXPECT_EQ(4096u, info.dwPageSize);
   // Architecture and processor type come in pairs.
-  const bool intel = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL &&
-                     (info.dwProcessorType == PROCESSOR_INTEL_386 ||
-                      info.dwProcessorType == PROCESSOR_INTEL_486 ||
-                      info.dwProcessorType == PROCESSOR_INTEL_PENTIUM);
+  const bool intel =
+      info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_INTEL &&
+      (info.dwProcessorType == PROCESSOR_INTEL_386 || info.dwProcessorType == PROCESSOR_INTEL_486 ||
+       info.dwProcessorType == PROCESSOR_INTEL_PENTIUM);
   const bool amd64 = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 &&
                      info.dwProcessorType == PROCESSOR_AMD_X8664;
   EXPECT_TRUE(intel || amd64) << info.wProcessorArchitecture << " " << info.dwProcessorType;
@@ -92,8 +92,8 @@ TEST_F(MachineContract, VolumeSerialOfDriveC) {
   EXPECT_EQ(serial, again);
   // Only a root names a volume.
   SetLastError(0);
-  EXPECT_FALSE(GetVolumeInformationA("C:\\Windows\\", nullptr, 0, &again, nullptr, nullptr,
-                                     nullptr, 0));
+  EXPECT_FALSE(
+      GetVolumeInformationA("C:\\Windows\\", nullptr, 0, &again, nullptr, nullptr, nullptr, 0));
   EXPECT_EQ(Code(ERROR_DIR_NOT_ROOT), GetLastError());
 }
 
