@@ -1,5 +1,6 @@
 #include "sysinfo/acSystemInfo.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -131,8 +132,7 @@ MEMORYSTATUS MemoryStatus() {
 
 // A 64-bit build may see amounts beyond 32 bits; they read as the 32-bit system reports them.
 uint32_t Amount(SIZE_T Bytes) {
-  constexpr SIZE_T kMost = std::numeric_limits<uint32_t>::max();
-  return static_cast<uint32_t>(Bytes > kMost ? kMost : Bytes);
+  return static_cast<uint32_t>(std::min<uint64_t>(Bytes, std::numeric_limits<uint32_t>::max()));
 }
 
 bool DiskCSerial(uint32_t& Serial) {
@@ -248,7 +248,7 @@ std::string TacSystemInfo::CurrentUserName() const {
   char buffer[256];
   DWORD size = sizeof buffer;
   if (!GetUserNameA(buffer, &size)) return "";
-  return std::string(buffer, strnlen(buffer, sizeof buffer));
+  return buffer;
 }
 
 void TacSystemInfo::SetCurrentUserName(const std::string& V) const {
@@ -283,10 +283,11 @@ std::string TacSystemInfo::WinProductName() const {
 
 std::string TacSystemInfo::WinVersion() const {
   if (!IsWinNT()) return ReadMachineString(kCurrentVersion, "Version");
-  std::string name = WinProductName();
+  const std::string name = WinProductName();
   const std::string maker = "Microsoft ";
-  if (const size_t at = name.find(maker); at != std::string::npos) name.erase(at, maker.size());
-  return name;
+  const size_t at = name.find(maker);
+  if (at == std::string::npos) return name;
+  return name.substr(0, at) + name.substr(at + maker.size());
 }
 
 int32_t TacSystemInfo::WinVersionMajor() const {
@@ -436,9 +437,9 @@ int32_t TacSystemInfo::DiskCSerialNumber() const {
 std::string TacSystemInfo::DiskCSerialNumberStr() const {
   uint32_t serial = 0;
   if (!DiskCSerial(serial)) return "";
-  std::string text = IntToHexTrimmed(serial);
-  text.insert(text.size() < 5 ? text.size() : 4, "-");
-  return text;
+  const std::string hex = IntToHexTrimmed(serial);
+  const size_t split = std::min<size_t>(hex.size(), 4);
+  return hex.substr(0, split) + "-" + hex.substr(split);
 }
 
 void TacSystemInfo::Publish(TPublisher<TacSystemInfo>& P) {
