@@ -95,6 +95,7 @@ INT WINAPI GetDeviceCaps(HDC dc, INT index);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE module, LPCSTR name);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);
+
 // Processors, memory, time since start, names and volumes (kernel32, advapi32).
 void WINAPI GetSystemInfo(LPSYSTEM_INFO info);
 void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS status);
