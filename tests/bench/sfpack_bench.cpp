@@ -346,10 +346,10 @@ void PrintRatios(const BestOfReporter& reporter, FILE* out) {
                "(LZ4 default, zlib level 1):\n",
                kRepetitions);
   std::fprintf(out, "%-20s %11s", "", "memcpy");
-  for (const Codec& codec : kCodecs) std::fprintf(out, " | %-24s", codec.label);
+  for (const Codec& codec : kCodecs) std::fprintf(out, " | %-26s", codec.label);
   std::fprintf(out, "\n%-20s %11s", "case", "GB/s");
   for (size_t k = 0; k < kCodecCount; ++k)
-    std::fprintf(out, " | %7s %7s %8s", "pack", "unpack", "KiB");
+    std::fprintf(out, " | %8s %8s %8s", "pack", "unpack", "KiB");
   std::fprintf(out, "\n");
   for (const Case& c : kCases) {
     for (size_t size : {kSmall, kLarge}) {
@@ -362,9 +362,9 @@ void PrintRatios(const BestOfReporter& reporter, FILE* out) {
         for (const char* what : {"Pack", "Unpack"}) {
           const double t = reporter.Best(codec.prefix + std::string(what) + suffix);
           if (t == 0)
-            std::fprintf(out, " %7s", "-");
+            std::fprintf(out, " %8s", "-");
           else
-            std::fprintf(out, " %6.3fx", m / t);
+            std::fprintf(out, " %7.3gx", m / t);
         }
         const double packed = reporter.Packed(codec.prefix + std::string("Pack") + suffix);
         if (packed == 0)
