@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine fonts-liberation
   xvfb x11-utils xdotool imagemagick
-  libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+  libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
   libjpeg-turbo-progs dpkg-dev
 )
 

@@ -25,8 +25,20 @@ wine_runs_32bit() {
   /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
+# wine_prefix_fonts: Wine's own fonts (package fonts-wine, /usr/share/wine/fonts) into the prefix's
+# Windows font folder. Debian's Wine 8 looks for them beside its data folder under a path that does
+# not resolve ("<datadir>\../fonts"), and fontconfig does not list them, so without this copy the
+# prefix has no Marlett: the frame's caption buttons then come out as the letters "0 1 r", and
+# "MS Sans Serif" and Tahoma fall back to other faces. The Windows font folder is the first place
+# Wine loads fonts from; copying on every start also mends prefixes made before.
+wine_prefix_fonts() {
+  local fonts=$WINEPREFIX/drive_c/windows/Fonts
+  [ -d /usr/share/wine/fonts ] && [ -d "$fonts" ] || return 0
+  cp -u /usr/share/wine/fonts/* "$fonts"/
+}
+
 # wine_prefix_init PREFIX: create the prefix once (with the loader chosen by wine_use), with a fixed
-# virtual desktop so windows get frames and a known screen size.
+# virtual desktop so windows get frames and a known screen size, and Wine's own fonts.
 wine_prefix_init() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -37,6 +49,7 @@ wine_prefix_init() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
+  wine_prefix_fonts
 }
 
 # display_start: use the caller's screen if there is one, otherwise start Xvfb on a free number.

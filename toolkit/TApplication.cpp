@@ -10,6 +10,8 @@ TApplication::TEndSessionProc TApplication::endSessionProc_ = nullptr;
 namespace {
 
 constexpr char kWindowClass[] = "TApplication";
+// Posted to the application window when it received the focus: hand the activation on.
+constexpr UINT kActivateMainForm = WM_APP + 1;
 
 std::string ProgramBaseName() {
   char path[MAX_PATH] = {};
@@ -218,6 +220,17 @@ void TApplication::ShowException(const std::exception& E) {
   }
 }
 
+// The application window carries the taskbar button, so a click there or the task switcher
+// activates it; it shows nothing and handles no keys, so the activation goes on to the main form
+// (or the box it shows), which gives the focus back to its control. Only while this window still
+// holds the activation: the user may have gone on elsewhere since the message was posted.
+void TApplication::ActivateMainForm() {
+  if (!handle_ || IsIconic(handle_) || GetActiveWindow() != handle_) return;
+  if (!mainForm_ || !mainForm_->Visible()) return;
+  HWND target = GetLastActivePopup(mainForm_->Handle());
+  if (target && IsWindowVisible(target) && IsWindowEnabled(target)) SetActiveWindow(target);
+}
+
 HWND TApplication::ActiveOwner() const {
   HWND active = GetActiveWindow();
   if (active && TForm::FromHandle(active)) return active;
@@ -250,6 +263,14 @@ LRESULT TApplication::WndProc(UINT Message, WPARAM WParam, LPARAM LParam) {
         return 0;
       }
       break;
+    case WM_SETFOCUS:
+      // Not while the focus is still changing: activation handed on from inside its own
+      // notification would nest in the system's activation sequence.
+      PostMessageA(handle_, kActivateMainForm, 0, 0);
+      break;
+    case kActivateMainForm:
+      ActivateMainForm();
+      return 0;
     case WM_CLOSE:
       // Closing from the taskbar closes the main form.
       if (mainForm_) mainForm_->Close();

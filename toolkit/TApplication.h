@@ -107,6 +107,7 @@ class TApplication : public TComponent {
   // Dispatches one message; an exception from its handler goes to the error box.
   void DispatchGuarded(const MSG& Msg);
   void ShowMainForm();
+  void ActivateMainForm();
   HWND ActiveOwner() const;
 
   static TInitProc initProc_;

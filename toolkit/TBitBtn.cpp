@@ -103,7 +103,7 @@ void TBitBtn::DestroyHandle() {
 }
 
 LRESULT CALLBACK TBitBtn::ButtonWndProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  const auto* button = reinterpret_cast<const TBitBtn*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+  auto* button = reinterpret_cast<TBitBtn*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
   const WNDPROC system = button ? button->buttonProc_ : nullptr;
   if (!system) return DefWindowProcA(Window, Message, WParam, LParam);
   if (Message == WM_NCDESTROY) {
@@ -114,6 +114,10 @@ LRESULT CALLBACK TBitBtn::ButtonWndProc(HWND Window, UINT Message, WPARAM WParam
   // The system button captures and shows itself pushed on a press, and clicks on the release
   // over it; on a double-click press it would only notify the parent.
   if (Message == WM_LBUTTONDBLCLK) Message = WM_LBUTTONDOWN;
+  // A Space press ends where the focus or the mouse leaves (another window came up): its
+  // release clicks nothing. The system button itself lets go of a mouse press on the same
+  // messages.
+  if (Message == WM_KILLFOCUS || Message == WM_CANCELMODE) button->CancelPress();
   return CallWindowProcA(system, Window, Message, WParam, LParam);
 }
 
@@ -133,6 +137,12 @@ void TBitBtn::PressDown() {
   if (!CanFocus()) return;
   pushed_ = true;
   if (handle_) SendMessageA(handle_, BM_SETSTATE, TRUE, 0);
+}
+
+void TBitBtn::CancelPress() {
+  if (!pushed_) return;
+  pushed_ = false;
+  if (handle_) SendMessageA(handle_, BM_SETSTATE, FALSE, 0);
 }
 
 bool TBitBtn::ReleaseAndClick() {

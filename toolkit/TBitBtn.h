@@ -70,6 +70,8 @@ class TBitBtn : public TControl {
   // Space handling of the form's key rule: pushed down, then released (which clicks).
   void PressDown();
   bool ReleaseAndClick();
+  // Lets go of a Space press without clicking (the focus or the mouse went elsewhere).
+  void CancelPress();
   bool Pushed() const { return pushed_; }
 
   // Paints the button (the form forwards WM_DRAWITEM).

@@ -470,6 +470,13 @@ LRESULT TForm::WndProc(UINT Message, WPARAM WParam, LPARAM LParam) {
     case WM_SETFOCUS:
       if (FocusFirstControl()) return 0;
       break;
+    case WM_CANCELMODE:
+    case WM_CAPTURECHANGED:
+      // The mouse was taken away (a window popped up, the system cancelled the mode): the
+      // press on a windowless control ends here, and its release clicks nothing.
+      if (Message == WM_CANCELMODE || reinterpret_cast<HWND>(LParam) != handle_)
+        mouseDown_ = nullptr;
+      break;
     case WM_CLOSE:
       Close();
       return 0;

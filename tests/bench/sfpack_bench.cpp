@@ -1,7 +1,9 @@
 // Throughput of the block run-length codec against memcpy of the same bytes, measured in the same
 // run, on five kinds of data at a cache-resident size and at a size well beyond the last-level
-// cache. After the runs it prints, per case, the best Pack and Unpack throughput of all
-// repetitions as a ratio to the best memcpy throughput.
+// cache, with LZ4 (default level) and zlib (level 1) on the same inputs as peers. After the runs
+// it prints, per case, the best Pack and Unpack throughput of all repetitions of each codec as a
+// ratio to the best memcpy throughput, and each codec's packed size. Google Benchmark's own
+// options work as usual (--benchmark_format=json, --benchmark_out=FILE, --benchmark_filter=...).
 
 #include <benchmark/benchmark.h>
 
@@ -12,6 +14,9 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <lz4.h>
+#include <zlib.h>
 
 #include "storage/acSFPack.h"
 
@@ -169,9 +174,63 @@ const Case kCases[] = {{"installer", Installer},
                        {"sparse", Sparse},
                        {"adversarial", Adversarial}};
 
-// The data of one case and size, packed once up front and checked to round-trip.
+// One codec under measurement: ours and the two general-purpose peers, each at the setting
+// named in its label. `pack` returns the packed length (0 on failure); `unpack` whether it
+// restored exactly `size` bytes.
+struct Codec {
+  const char* prefix;  // of the benchmark names: "Pack/...", "LZ4Pack/...", ...
+  const char* label;   // in the table
+  size_t (*bound)(size_t size);
+  size_t (*pack)(const uint8_t* source, uint8_t* dest, size_t size, size_t room);
+  bool (*unpack)(const uint8_t* packed, size_t length, uint8_t* dest, size_t size);
+};
+
+size_t OursPack(const uint8_t* source, uint8_t* dest, size_t size, size_t room) {
+  return PackData(source, dest, size, room);
+}
+bool OursUnpack(const uint8_t* packed, size_t length, uint8_t* dest, size_t size) {
+  // The 4-byte length comes first; the blocks follow it.
+  if (length < 4) return false;
+  const UnpackResult r = UnpackData(packed + 4, dest, length - 4, size);
+  return r.ok && r.written == size;
+}
+
+size_t Lz4Bound(size_t size) {
+  return static_cast<size_t>(LZ4_compressBound(static_cast<int>(size)));
+}
+size_t Lz4Pack(const uint8_t* source, uint8_t* dest, size_t size, size_t room) {
+  const int n =
+      LZ4_compress_default(reinterpret_cast<const char*>(source), reinterpret_cast<char*>(dest),
+                           static_cast<int>(size), static_cast<int>(room));
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+bool Lz4Unpack(const uint8_t* packed, size_t length, uint8_t* dest, size_t size) {
+  return LZ4_decompress_safe(reinterpret_cast<const char*>(packed), reinterpret_cast<char*>(dest),
+                             static_cast<int>(length),
+                             static_cast<int>(size)) == static_cast<int>(size);
+}
+
+size_t ZlibBound(size_t size) {
+  return compressBound(static_cast<uLong>(size));
+}
+size_t ZlibPack(const uint8_t* source, uint8_t* dest, size_t size, size_t room) {
+  uLongf n = static_cast<uLongf>(room);
+  return compress2(dest, &n, source, static_cast<uLong>(size), 1) == Z_OK ? n : 0;
+}
+bool ZlibUnpack(const uint8_t* packed, size_t length, uint8_t* dest, size_t size) {
+  uLongf n = static_cast<uLongf>(size);
+  return uncompress(dest, &n, packed, static_cast<uLong>(length)) == Z_OK && n == size;
+}
+
+const Codec kCodecs[] = {{"", "ours", PackedSizeMax, OursPack, OursUnpack},
+                         {"LZ4", "LZ4", Lz4Bound, Lz4Pack, Lz4Unpack},
+                         {"Zlib", "zlib-1", ZlibBound, ZlibPack, ZlibUnpack}};
+constexpr size_t kCodecCount = sizeof kCodecs / sizeof kCodecs[0];
+
+// The data of one case and size, packed once up front by every codec and checked to round-trip.
 struct Fixture {
-  Bytes input, packed, output;
+  Bytes input, output;
+  Bytes packed[kCodecCount];
 };
 
 Fixture& Data(const Case& c, size_t size) {
@@ -180,14 +239,17 @@ Fixture& Data(const Case& c, size_t size) {
   if (!f.input.empty()) return f;
   Rng rng(0x5EED0000u + size);
   f.input = c.make(size, rng);
-  f.packed.resize(PackedSizeMax(size));
-  f.packed.resize(PackData(f.input.data(), f.packed.data(), size, f.packed.size()));
-  f.output.assign(size, 0);
-  const UnpackResult r =
-      UnpackData(f.packed.data() + 4, f.output.data(), f.packed.size() - 4, size);
-  if (f.packed.size() < 4 || !r.ok || f.output != f.input) {
-    std::fprintf(stderr, "round trip failed for %s\n", c.name);
-    std::exit(1);
+  for (size_t k = 0; k < kCodecCount; ++k) {
+    const Codec& codec = kCodecs[k];
+    Bytes& packed = f.packed[k];
+    packed.resize(codec.bound(size));
+    packed.resize(codec.pack(f.input.data(), packed.data(), size, packed.size()));
+    f.output.assign(size, 0);
+    if (packed.empty() || !codec.unpack(packed.data(), packed.size(), f.output.data(), size) ||
+        f.output != f.input) {
+      std::fprintf(stderr, "%s round trip failed for %s\n", codec.label, c.name);
+      std::exit(1);
+    }
   }
   return f;
 }
@@ -201,31 +263,43 @@ void BM_Memcpy(benchmark::State& state, const Case* c, size_t size) {
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }
 
-void BM_Pack(benchmark::State& state, const Case* c, size_t size) {
+// The packed size goes out with every pack run, so collected results (--benchmark_out) carry it.
+void SetPackedCounters(benchmark::State& state, const Bytes& packed, size_t size) {
+  state.counters["packed"] = static_cast<double>(packed.size());
+  state.counters["ratio"] = static_cast<double>(packed.size()) / static_cast<double>(size);
+}
+
+void BM_Pack(benchmark::State& state, const Case* c, size_t size, size_t k) {
   Fixture& f = Data(*c, size);
-  Bytes dest(PackedSizeMax(size), 0);
+  const Codec& codec = kCodecs[k];
+  Bytes dest(codec.bound(size), 0);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(PackData(f.input.data(), dest.data(), size, dest.size()));
+    benchmark::DoNotOptimize(codec.pack(f.input.data(), dest.data(), size, dest.size()));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
-  state.counters["ratio"] = static_cast<double>(f.packed.size()) / static_cast<double>(size);
+  SetPackedCounters(state, f.packed[k], size);
 }
 
-void BM_Unpack(benchmark::State& state, const Case* c, size_t size) {
+void BM_Unpack(benchmark::State& state, const Case* c, size_t size, size_t k) {
   Fixture& f = Data(*c, size);
+  const Codec& codec = kCodecs[k];
   for (auto _ : state) {
     benchmark::DoNotOptimize(
-        UnpackData(f.packed.data() + 4, f.output.data(), f.packed.size() - 4, size));
+        codec.unpack(f.packed[k].data(), f.packed[k].size(), f.output.data(), size));
     benchmark::ClobberMemory();
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * size));
 }
 
-// Keeps, per benchmark name without the repetition suffix, the best seconds per iteration.
-class BestOfReporter : public benchmark::ConsoleReporter {
+// Keeps, per benchmark name without the repetition suffix, the best seconds per iteration and
+// the packed size, and hands every report on to the reporter that --benchmark_format chose
+// (console, json or csv); --benchmark_out gets the library's own file reporter as usual.
+class BestOfReporter : public benchmark::BenchmarkReporter {
  public:
-  BestOfReporter() : ConsoleReporter(OO_Tabular) {}
+  BestOfReporter() : display_(benchmark::CreateDefaultDisplayReporter()) {}
+
+  bool ReportContext(const Context& context) override { return display_->ReportContext(context); }
 
   void ReportRuns(const std::vector<Run>& runs) override {
     for (const Run& run : runs) {
@@ -234,17 +308,29 @@ class BestOfReporter : public benchmark::ConsoleReporter {
       const std::string name = run.run_name.function_name;
       auto it = best_.find(name);
       if (it == best_.end() || seconds < it->second) best_[name] = seconds;
+      auto packed = run.counters.find("packed");
+      if (packed != run.counters.end()) packed_[name] = packed->second.value;
     }
-    ConsoleReporter::ReportRuns(runs);
+    display_->ReportRuns(runs);
   }
 
-  double Best(const std::string& name) const {
-    auto it = best_.find(name);
-    return it == best_.end() ? 0 : it->second;
-  }
+  void Finalize() override { display_->Finalize(); }
+
+  // Whether the display is the console table; a json or csv display keeps stdout to itself.
+  bool Console() const { return dynamic_cast<benchmark::ConsoleReporter*>(display_) != nullptr; }
+
+  double Best(const std::string& name) const { return Find(best_, name); }
+  double Packed(const std::string& name) const { return Find(packed_, name); }
 
  private:
+  static double Find(const std::map<std::string, double>& m, const std::string& name) {
+    auto it = m.find(name);
+    return it == m.end() ? 0 : it->second;
+  }
+
+  benchmark::BenchmarkReporter* display_;  // the library's, which keeps it for the whole run
   std::map<std::string, double> best_;
+  std::map<std::string, double> packed_;
 };
 
 std::string SizeName(size_t size) {
@@ -252,26 +338,41 @@ std::string SizeName(size_t size) {
                             : std::to_string(size >> 10) + "KiB";
 }
 
-void PrintRatios(const BestOfReporter& reporter) {
-  std::printf("\nBest of %d repetitions, throughput as a ratio to memcpy (GB/s in brackets):\n",
-              kRepetitions);
-  std::printf("%-26s %10s %18s %18s\n", "case", "memcpy", "Pack", "Unpack");
+// One row per case and size: memcpy's throughput, then per codec its Pack and Unpack throughput
+// as a ratio to memcpy and its packed size in KiB.
+void PrintRatios(const BestOfReporter& reporter, FILE* out) {
+  std::fprintf(out,
+               "\nBest of %d repetitions: throughput as a ratio to memcpy, packed size in KiB "
+               "(LZ4 default, zlib level 1):\n",
+               kRepetitions);
+  std::fprintf(out, "%-20s %11s", "", "memcpy");
+  for (const Codec& codec : kCodecs) std::fprintf(out, " | %-26s", codec.label);
+  std::fprintf(out, "\n%-20s %11s", "case", "GB/s");
+  for (size_t k = 0; k < kCodecCount; ++k)
+    std::fprintf(out, " | %8s %8s %8s", "pack", "unpack", "KiB");
+  std::fprintf(out, "\n");
   for (const Case& c : kCases) {
     for (size_t size : {kSmall, kLarge}) {
       const std::string suffix = std::string("/") + c.name + "/" + SizeName(size);
       const double m = reporter.Best("Memcpy" + suffix);
-      const double p = reporter.Best("Pack" + suffix);
-      const double u = reporter.Best("Unpack" + suffix);
       if (m == 0) continue;
-      const double gb = static_cast<double>(size) / 1e9;
-      std::printf("%-26s %7.2f GB/s", suffix.c_str() + 1, gb / m);
-      for (double t : {p, u}) {
-        if (t == 0)
-          std::printf("  %16s", "-");
+      std::fprintf(out, "%-20s %11.2f", suffix.c_str() + 1, static_cast<double>(size) / 1e9 / m);
+      for (const Codec& codec : kCodecs) {
+        std::fprintf(out, " |");
+        for (const char* what : {"Pack", "Unpack"}) {
+          const double t = reporter.Best(codec.prefix + std::string(what) + suffix);
+          if (t == 0)
+            std::fprintf(out, " %8s", "-");
+          else
+            std::fprintf(out, " %7.3gx", m / t);
+        }
+        const double packed = reporter.Packed(codec.prefix + std::string("Pack") + suffix);
+        if (packed == 0)
+          std::fprintf(out, " %8s", "-");
         else
-          std::printf("  %5.2fx (%5.2f)", m / t, gb / t);
+          std::fprintf(out, " %8.0f", packed / 1024);
       }
-      std::printf("\n");
+      std::fprintf(out, "\n");
     }
   }
 }
@@ -284,16 +385,22 @@ int main(int argc, char** argv) {
       const std::string suffix = std::string("/") + c.name + "/" + SizeName(size);
       benchmark::RegisterBenchmark(("Memcpy" + suffix).c_str(), BM_Memcpy, &c, size)
           ->Repetitions(kRepetitions);
-      benchmark::RegisterBenchmark(("Pack" + suffix).c_str(), BM_Pack, &c, size)
-          ->Repetitions(kRepetitions);
-      benchmark::RegisterBenchmark(("Unpack" + suffix).c_str(), BM_Unpack, &c, size)
-          ->Repetitions(kRepetitions);
+      for (size_t k = 0; k < kCodecCount; ++k) {
+        const std::string prefix = kCodecs[k].prefix;
+        benchmark::RegisterBenchmark((prefix + "Pack" + suffix).c_str(), BM_Pack, &c, size, k)
+            ->Repetitions(kRepetitions);
+        benchmark::RegisterBenchmark((prefix + "Unpack" + suffix).c_str(), BM_Unpack, &c, size, k)
+            ->Repetitions(kRepetitions);
+      }
     }
   }
   benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   BestOfReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatios(reporter);
+  // The table follows the console output; beside json or csv it goes to stderr so that stdout
+  // stays one well-formed document.
+  PrintRatios(reporter, reporter.Console() ? stdout : stderr);
   benchmark::Shutdown();
   return 0;
 }

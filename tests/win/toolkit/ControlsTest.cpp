@@ -1,5 +1,8 @@
 // The controls in real windows: the cursor table and the cursor over the logo, what the image,
 // the labels and the bitmap button paint, and mouse clicks on windowless controls.
+#include <functional>
+#include <string>
+
 #include "TestForm.h"
 #include "toolkit/TJPEGImage.h"
 
@@ -208,6 +211,63 @@ TEST_F(ToolkitTest, MouseClickOnTheLogoFiresItsHandler) {
   SendMessageA(h, WM_LBUTTONUP, 0, MAKELPARAM(l1.left + 2, l1.top + 2));
   EXPECT_EQ(form->ImageClicks, 1);
   EXPECT_EQ(form->ButtonClicks, 0);
+}
+
+// A press whose capture is taken away (a window pops up and takes the mouse, or the system
+// cancels the mode) clicks nothing on its release, on the bitmap button (a window of its own) and
+// on the logo (a windowless control of the form); an untouched press and release still clicks.
+TEST_F(ToolkitTest, APressThatLostTheCaptureDoesNotClick) {
+  TTestForm* form = CreateTestForm();
+  form->Show();
+  HWND popup = CreateWindowExA(0, "STATIC", "Popup", WS_POPUP | WS_VISIBLE, 0, 0, 50, 50, nullptr,
+                               nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(popup, nullptr);
+  const RECT logo = form->Image1->BoundsRect();
+  struct TTarget {
+    const char* Name;
+    HWND Window;
+    LPARAM Inside;
+    const int* Clicks;
+  } targets[] = {
+      {"button", form->Button1->Handle(), MAKELPARAM(20, 20), &form->ButtonClicks},
+      {"logo", form->Handle(), MAKELPARAM(logo.left + 20, logo.top + 20), &form->ImageClicks}};
+  struct TTaking {
+    const char* Name;
+    std::function<void(HWND)> Take;
+  } takings[] = {{"popup takes the capture", [popup](HWND) { SetCapture(popup); }},
+                 {"cancel mode", [](HWND W) { SendMessageA(W, WM_CANCELMODE, 0, 0); }}};
+  for (const TTarget& t : targets) {
+    for (const TTaking& taking : takings) {
+      SCOPED_TRACE(std::string(t.Name) + ", " + taking.Name);
+      const int before = *t.Clicks;
+      SendMessageA(t.Window, WM_LBUTTONDOWN, MK_LBUTTON, t.Inside);
+      EXPECT_EQ(GetCapture(), t.Window);
+      taking.Take(t.Window);
+      ReleaseCapture();
+      SendMessageA(t.Window, WM_LBUTTONUP, 0, t.Inside);
+      Application->ProcessMessages();
+      EXPECT_EQ(*t.Clicks, before);
+      EXPECT_FALSE(form->Button1->Pushed());
+      SendMessageA(t.Window, WM_LBUTTONDOWN, MK_LBUTTON, t.Inside);
+      SendMessageA(t.Window, WM_LBUTTONUP, 0, t.Inside);
+      Application->ProcessMessages();
+      EXPECT_EQ(*t.Clicks, before + 1) << "a plain click still clicks";
+    }
+  }
+  // Space pressed on the button, then the focus leaves (the popup is activated) and comes back:
+  // the release clicks nothing either.
+  form->Button1->SetFocus();
+  PostMessageA(form->Button1->Handle(), WM_KEYDOWN, VK_SPACE, 1);
+  Application->ProcessMessages();
+  ASSERT_TRUE(form->Button1->Pushed());
+  SetFocus(popup);
+  EXPECT_FALSE(form->Button1->Pushed());
+  form->Button1->SetFocus();
+  const int before = form->ButtonClicks;
+  PostMessageA(form->Button1->Handle(), WM_KEYUP, VK_SPACE, 0xC0000001);
+  Application->ProcessMessages();
+  EXPECT_EQ(form->ButtonClicks, before);
+  DestroyWindow(popup);
 }
 
 }  // namespace

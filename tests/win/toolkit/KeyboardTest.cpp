@@ -1,6 +1,8 @@
 // Dialog keys through the application's message loop: Enter without modifiers clicks the
 // default button from anywhere in the form, Space clicks the focused button, modified Enter
-// does not.
+// does not; after the user switched to another window and back, the button has the focus again.
+#include <functional>
+
 #include "TestForm.h"
 
 namespace {
@@ -106,6 +108,48 @@ TEST_F(KeyboardTest, DisabledDefaultButtonIsNotClicked) {
   PostKey(form_->Handle(), VK_RETURN);
   Application->ProcessMessages();
   EXPECT_EQ(form_->ButtonClicks, 0);
+}
+
+// Handles messages until the condition holds (Wine activates windows asynchronously), at most two
+// seconds.
+bool PumpUntil(const std::function<bool()>& Condition) {
+  for (int i = 0; i < 100 && !Condition(); ++i) {
+    Application->ProcessMessages();
+    Sleep(20);
+  }
+  return Condition();
+}
+
+// The user switches to another window and back through the program's taskbar button (Wine's
+// desktop has no task switcher: the taskbar click activates the application window, which
+// carries the button). The focus returns to the button and Enter installs; the same after the
+// focus had been set on the form's window itself before switching.
+TEST_F(KeyboardTest, SwitchingAwayAndBackReturnsTheFocusToTheButton) {
+  // The application window is shown as the message loop shows it, with its taskbar button.
+  SetWindowPos(Application->Handle(), nullptr, 0, 0, 0, 0,
+               SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
+  HWND other = CreateWindowExA(0, "STATIC", "Other program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10,
+                               10, 300, 200, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+  ASSERT_NE(other, nullptr);
+  for (bool focusOnForm : {false, true}) {
+    SCOPED_TRACE(focusOnForm ? "focus on the form" : "focus on the button");
+    SetForegroundWindow(form_->Handle());  // (creating the other window activated it)
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == form_->Handle(); }));
+    if (focusOnForm) SetFocus(form_->Handle());  // the form passes it on to the button
+    ASSERT_TRUE(PumpUntil([&] { return form_->Button1->Focused(); }));
+    SetForegroundWindow(other);
+    ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == other; }));
+    EXPECT_FALSE(form_->Button1->Focused());
+    SetForegroundWindow(Application->Handle());  // the taskbar button
+    EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == form_->Handle(); }))
+        << "the application window kept the activation";
+    EXPECT_TRUE(PumpUntil([&] { return form_->Button1->Focused(); }));
+    const int before = form_->ButtonClicks;
+    PostKey(GetFocus(), VK_RETURN);  // where the keyboard's Enter goes
+    Application->ProcessMessages();
+    EXPECT_EQ(form_->ButtonClicks, before + 1);
+  }
+  DestroyWindow(other);
 }
 
 TEST_F(KeyboardTest, KeysOfOtherWindowsAreLeftAlone) {
