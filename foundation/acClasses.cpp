@@ -1,7 +1,7 @@
 #include "foundation/acClasses.h"
 
-#include "toolkit/ApplicationState.h"
-#include "toolkit/SameText.h"
+#include "toolkit/core/ApplicationState.h"
+#include "toolkit/core/SameText.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/Modules.h"
-#include "toolkit/TComponent.h"
-#include "toolkit/TEvent.h"
-#include "toolkit/TList.h"
-#include "toolkit/TPersistent.h"
-#include "toolkit/TStream.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/core/TComponent.h"
+#include "toolkit/core/TEvent.h"
+#include "toolkit/core/TList.h"
+#include "toolkit/core/TPersistent.h"
+#include "toolkit/core/TStream.h"
 
 // A persistent object created by a component for itself. Owner is a plain reference: the
 // object never frees it, and it is not reported to the streaming system (GetOwner stays null).

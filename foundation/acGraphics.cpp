@@ -3,9 +3,9 @@
 #include <span>
 
 #include "platform/platform.h"
-#include "toolkit/IntegerConsts.h"
-#include "toolkit/SameText.h"
-#include "toolkit/TCursorTable.h"
+#include "toolkit/core/IntegerConsts.h"
+#include "toolkit/core/SameText.h"
+#include "toolkit/core/TCursorTable.h"
 
 const TEnumInfo& TacScreenColorModeInfo() {
   static const TEnumInfo info("TacScreenColorMode",

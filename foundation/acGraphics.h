@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "toolkit/GraphicsNames.h"
-#include "toolkit/Modules.h"
-#include "toolkit/TEnumInfo.h"
+#include "toolkit/core/GraphicsNames.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/core/TEnumInfo.h"
 
 // Bits per pixel of the screen: 4, 8, 16, 24, 32.
 enum TacScreenColorMode : uint8_t { sm4bit, sm8bit, sm16bit, sm24bit, sm32bit };

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "toolkit/Modules.h"
-#include "toolkit/TEnumInfo.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/core/TEnumInfo.h"
 
 // The Windows versions GetOSVersion names; any other is osUnknown.
 enum TacOSVersion : uint8_t {

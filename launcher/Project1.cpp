@@ -20,9 +20,9 @@
 #include "storage/acFileStorage.h"
 #include "storage/acSFPack.h"
 #include "sysinfo/acSystemInfo.h"
-#include "toolkit/Modules.h"
-#include "toolkit/TApplication.h"
-#include "toolkit/UIModules.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/ui/TApplication.h"
+#include "toolkit/ui/UIModules.h"
 
 namespace {
 

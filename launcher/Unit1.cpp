@@ -2,7 +2,7 @@
 
 #include "launcher/InstallAction.h"
 #include "launcher/OpenWebPage.h"
-#include "toolkit/TApplication.h"
+#include "toolkit/ui/TApplication.h"
 
 TForm1* Form1 = nullptr;
 

@@ -8,11 +8,11 @@
 
 #include "storage/acFileStorage.h"
 #include "sysinfo/acSystemInfo.h"
-#include "toolkit/Modules.h"
-#include "toolkit/TBitBtn.h"
-#include "toolkit/TForm.h"
-#include "toolkit/TImage.h"
-#include "toolkit/TLabel.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/ui/TBitBtn.h"
+#include "toolkit/ui/TForm.h"
+#include "toolkit/ui/TImage.h"
+#include "toolkit/ui/TLabel.h"
 
 class TForm1 : public TForm {
   TOOLKIT_CLASS(TForm1, TForm)

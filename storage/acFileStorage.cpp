@@ -4,10 +4,10 @@
 
 #include "foundation/acUtils.h"
 #include "storage/acSFPack.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/SameText.h"
-#include "toolkit/TFiler.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/SameText.h"
+#include "toolkit/core/TFiler.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

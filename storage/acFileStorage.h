@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "foundation/acClasses.h"
-#include "toolkit/Modules.h"
-#include "toolkit/TEnumInfo.h"
-#include "toolkit/TEvent.h"
-#include "toolkit/TMemoryStream.h"
+#include "toolkit/core/Modules.h"
+#include "toolkit/core/TEnumInfo.h"
+#include "toolkit/core/TEvent.h"
+#include "toolkit/core/TMemoryStream.h"
 
 enum TacToplevelDir : uint8_t {
   tdCurrentDir,

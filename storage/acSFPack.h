@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "toolkit/Modules.h"
+#include "toolkit/core/Modules.h"
 
 // The largest input of one block.
 inline constexpr uint32_t kPackBlockMax = 65533;

@@ -7,7 +7,7 @@
 
 #include "foundation/acUtils.h"
 #include "platform/platform.h"
-#include "toolkit/ClassRegistry.h"
+#include "toolkit/core/ClassRegistry.h"
 
 const TEnumInfo& TacCPUArchitectureInfo() {
   static const TEnumInfo info("TacCPUArchitecture",

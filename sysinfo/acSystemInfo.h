@@ -27,7 +27,7 @@
 #include "foundation/acClasses.h"
 #include "foundation/acGraphics.h"
 #include "foundation/acUtils.h"
-#include "toolkit/Modules.h"
+#include "toolkit/core/Modules.h"
 
 // The processor's architecture, from the processor record's architecture number. paUNKNOWN also
 // stands for every architecture this list does not name (such as 64-bit x86).

@@ -6,9 +6,9 @@
 #include <cstdlib>
 
 #include "storage/acFileStorage.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   TacFileStorage storage(nullptr);

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "toolkit/FormBinaryReader.h"
+#include "toolkit/core/FormBinaryReader.h"
 #include "tools/formconv/FormSyntax.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormWriter.h"

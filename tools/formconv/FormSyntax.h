@@ -1,5 +1,6 @@
 // Definitions shared by the two directions of the form converter: the nesting limit and the
-// identifier rules of the text form. The binary layout is the toolkit's (toolkit/FormBinary.h).
+// identifier rules of the text form. The binary layout is the toolkit's
+// (toolkit/core/FormBinary.h).
 #pragma once
 
 #include <string_view>

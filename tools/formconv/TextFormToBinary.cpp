@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "toolkit/FormBinaryWriter.h"
+#include "toolkit/core/FormBinaryWriter.h"
 #include "tools/formconv/FormSyntax.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormLexer.h"

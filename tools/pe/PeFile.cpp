@@ -1,6 +1,6 @@
 #include "tools/pe/PeFile.h"
 
-#include "toolkit/SameText.h"
+#include "toolkit/core/SameText.h"
 
 namespace {
 

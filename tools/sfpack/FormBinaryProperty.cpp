@@ -3,8 +3,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "toolkit/FormBinaryReader.h"
-#include "toolkit/SameText.h"
+#include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/SameText.h"
 
 namespace sfpack {
 namespace {

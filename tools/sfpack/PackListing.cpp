@@ -1,7 +1,7 @@
 #include "tools/sfpack/PackListing.h"
 
 #include "storage/acFileStorage.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
 
 namespace sfpack {
 namespace {

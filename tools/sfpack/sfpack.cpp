@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "storage/acFileStorage.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/PackListing.h"

@@ -1,6 +1,6 @@
 // The layout arithmetic a form applies while loading and when first shown, at the two
 // densities that matter (96 and 120 pixels per inch), and the dialog-key rule.
-#include "toolkit/FormLayout.h"
+#include "toolkit/core/FormLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // The standard colour, cursor and character-set names, directly and through the table of named
 // integer constants (where extension tables fall back to them).
-#include "toolkit/GraphicsNames.h"
+#include "toolkit/core/GraphicsNames.h"
 
 #include <gtest/gtest.h>
 
-#include "toolkit/IntegerConsts.h"
+#include "toolkit/core/IntegerConsts.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/ApplicationState.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/ApplicationState.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/host/StandInFixture.h"
-#include "toolkit/IntegerConsts.h"
-#include "toolkit/TCursorTable.h"
+#include "toolkit/core/IntegerConsts.h"
+#include "toolkit/core/TCursorTable.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "storage/acFileStorage.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
 #include "tools/formconv/BinaryFormToText.h"
 #include "tools/formconv/TextFormToBinary.h"
 #include "tools/sfpack/FormBinaryProperty.h"

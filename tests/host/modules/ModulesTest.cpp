@@ -1,4 +1,4 @@
-#include "toolkit/Modules.h"
+#include "toolkit/core/Modules.h"
 
 #include <gtest/gtest.h>
 

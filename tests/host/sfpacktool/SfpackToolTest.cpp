@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "storage/acFileStorage.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/PackListing.h"

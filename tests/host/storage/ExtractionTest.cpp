@@ -11,8 +11,8 @@
 
 #include "platform/host/StandInFixture.h"
 #include "storage/acFileStorage.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
 
 namespace {
 

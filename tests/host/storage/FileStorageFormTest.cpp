@@ -7,10 +7,10 @@
 
 #include "platform/host/StandInFixture.h"
 #include "storage/acFileStorage.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

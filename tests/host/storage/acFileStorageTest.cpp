@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "storage/acSFPack.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TFiler.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TFiler.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "platform/host/StandInFixture.h"
 #include "platform/platform.h"
 #include "sysinfo/acSystemInfo.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
 #include "tools/formconv/TextFormToBinary.h"
 
 namespace {

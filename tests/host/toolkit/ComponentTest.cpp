@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "tests/host/toolkit/TestComponents.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/IntegerConsts.h"
-#include "toolkit/TComponent.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/IntegerConsts.h"
+#include "toolkit/core/TComponent.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/FormBinaryReader.h"
-#include "toolkit/FormBinaryWriter.h"
+#include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/FormBinaryWriter.h"
 
 namespace {
 

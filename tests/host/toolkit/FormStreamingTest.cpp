@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "tests/host/toolkit/TestComponents.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/TList.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TList.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

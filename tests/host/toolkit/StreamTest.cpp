@@ -6,10 +6,10 @@
 #include <limits>
 #include <string>
 
-#include "toolkit/TFileStream.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TFileStream.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 namespace {
 

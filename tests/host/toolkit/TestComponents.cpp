@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <array>
 
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/IntegerConsts.h"
-#include "toolkit/TFiler.h"
-#include "toolkit/TStream.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/IntegerConsts.h"
+#include "toolkit/core/TFiler.h"
+#include "toolkit/core/TStream.h"
 
 const TEnumInfo& TestShapeInfo() {
   static const TEnumInfo info("TTestShape", {"tsCircle", "tsSquare", "tsTriangle"});

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "toolkit/TComponent.h"
-#include "toolkit/TEnumInfo.h"
-#include "toolkit/TEvent.h"
+#include "toolkit/core/TComponent.h"
+#include "toolkit/core/TEnumInfo.h"
+#include "toolkit/core/TEvent.h"
 
 enum TTestShape : uint8_t { tsCircle, tsSquare, tsTriangle };
 enum TTestStyle : uint8_t { tfBold, tfItalic, tfUnderline };

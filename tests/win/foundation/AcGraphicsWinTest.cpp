@@ -9,8 +9,8 @@
 
 #include "foundation/acGraphics.h"
 #include "platform/platform.h"
-#include "toolkit/IntegerConsts.h"
-#include "toolkit/TScreen.h"
+#include "toolkit/core/IntegerConsts.h"
+#include "toolkit/ui/TScreen.h"
 
 namespace {
 

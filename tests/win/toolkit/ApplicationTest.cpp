@@ -1,11 +1,11 @@
 // The application object: errors escaping handlers go to the error box and the loop goes on,
 // the main form's close ends Run, destruction order, failed form creation, COM start-up.
 #include "TestForm.h"
-#include "toolkit/ApplicationState.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
-#include "toolkit/UIModules.h"
+#include "toolkit/core/ApplicationState.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
+#include "toolkit/ui/UIModules.h"
 
 #include <algorithm>
 #include <stdexcept>

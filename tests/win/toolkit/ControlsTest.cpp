@@ -4,7 +4,7 @@
 #include <string>
 
 #include "TestForm.h"
-#include "toolkit/TJPEGImage.h"
+#include "toolkit/ui/TJPEGImage.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <cstdio>
 
 #include "TestForm.h"
-#include "toolkit/FormLayout.h"
-#include "toolkit/FormStreaming.h"
-#include "toolkit/TMemoryStream.h"
+#include "toolkit/core/FormLayout.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/TMemoryStream.h"
 
 namespace {
 

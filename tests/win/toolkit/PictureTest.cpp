@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "toolkit/TJPEGImage.h"
-#include "toolkit/TMemoryStream.h"
-#include "toolkit/TPicture.h"
-#include "toolkit/TReadOnlyMemoryStream.h"
-#include "toolkit/ToolkitErrors.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
+#include "toolkit/ui/TJPEGImage.h"
+#include "toolkit/ui/TPicture.h"
 
 namespace {
 

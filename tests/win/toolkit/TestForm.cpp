@@ -1,8 +1,8 @@
 #include "TestForm.h"
 
-#include "toolkit/ApplicationState.h"
-#include "toolkit/ClassRegistry.h"
-#include "toolkit/UIModules.h"
+#include "toolkit/core/ApplicationState.h"
+#include "toolkit/core/ClassRegistry.h"
+#include "toolkit/ui/UIModules.h"
 
 void TTestForm::Image1Click(TObject*) {
   ++ImageClicks;

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "toolkit/TApplication.h"
-#include "toolkit/TBitBtn.h"
-#include "toolkit/TForm.h"
-#include "toolkit/TImage.h"
-#include "toolkit/TLabel.h"
-#include "toolkit/TScreen.h"
+#include "toolkit/ui/TApplication.h"
+#include "toolkit/ui/TBitBtn.h"
+#include "toolkit/ui/TForm.h"
+#include "toolkit/ui/TImage.h"
+#include "toolkit/ui/TLabel.h"
+#include "toolkit/ui/TScreen.h"
 
 class TTestForm : public TForm {
   TOOLKIT_CLASS(TTestForm, TForm)

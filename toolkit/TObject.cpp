@@ -1,6 +1,0 @@
-#include "toolkit/TObject.h"
-
-const TClassInfo& TObject::StaticClassInfo() {
-  static const TClassInfo info("TObject", nullptr, nullptr, {});
-  return info;
-}
