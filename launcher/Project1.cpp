@@ -22,6 +22,9 @@
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
+#ifdef AC_EXTRACTION_TIMING
+#include "launcher/ExtractionTiming.h"
+#endif
 
 namespace {
 
@@ -46,16 +49,21 @@ void RestrictDllSearchToSystemFolder() {
 
 // The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
 // Shut-down runs backwards.
+// clang-format off
 constexpr TModule kModules[] = {
     kToolkitModule,
     kacUtilsModule,
     kacClassesModule,
     kacSFPackModule,
     kacFileStorageModule,
+#ifdef AC_EXTRACTION_TIMING
+    kExtractionTimingModule,  // the instrumented copy only (launcher/ExtractionTiming.h)
+#endif
     kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,
 };
+// clang-format on
 
 TModuleTable Modules(kModules);
 
