@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "foundation/acClasses.h"
+#include "foundation/acGraphics.h"
 #include "foundation/acUtils.h"
 #include "launcher/Unit1.h"
 #include "platform/platform.h"
@@ -59,6 +60,7 @@ constexpr TModule kModules[] = {
 #ifdef AC_EXTRACTION_TIMING
     kExtractionTimingModule,  // the instrumented copy only (launcher/ExtractionTiming.h)
 #endif
+    kacGraphicsModule,
     kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,

@@ -5,9 +5,11 @@
 #include <filesystem>
 
 #include "platform/host/CallLog.h"
+#include "platform/host/CursorSet.h"
 #include "platform/host/DriveMap.h"
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
+#include "platform/host/MachineFacts.h"
 #include "platform/host/RegistryTree.h"
 #include "platform/host/SystemState.h"
 
@@ -25,7 +27,9 @@ struct Machine {
   FileTable files;
   Environment environment;
   CallLog calls;
+  CursorSet cursors;
   SystemState system;
+  MachineFacts facts;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded
 };
 

@@ -48,6 +48,9 @@ using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
 struct HDC__;
 using HDC = HDC__*;
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
@@ -139,6 +142,8 @@ inline constexpr LONG ERROR_DISK_FULL = 112;
 inline constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr LONG ERROR_INVALID_NAME = 123;
 inline constexpr LONG ERROR_MOD_NOT_FOUND = 126;
+inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+inline constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 inline constexpr LONG ERROR_NEGATIVE_SEEK = 131;
 inline constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr LONG ERROR_BAD_PATHNAME = 161;
@@ -274,3 +279,27 @@ inline constexpr INT SM_YVIRTUALSCREEN = 77;
 inline constexpr INT SM_CXVIRTUALSCREEN = 78;
 inline constexpr INT SM_CYVIRTUALSCREEN = 79;
 inline constexpr INT SM_CMONITORS = 80;
+
+// Resource ids: a number below 0x10000 passed where a name is expected.
+inline LPSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(id));
+}
+inline bool IS_INTRESOURCE(LPCSTR name) {
+  return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
+
+// Windows' own cursors (LoadCursorA with a null module).
+inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
+inline const LPCSTR IDC_IBEAM = MAKEINTRESOURCEA(32513);
+inline const LPCSTR IDC_WAIT = MAKEINTRESOURCEA(32514);
+inline const LPCSTR IDC_CROSS = MAKEINTRESOURCEA(32515);
+inline const LPCSTR IDC_UPARROW = MAKEINTRESOURCEA(32516);
+inline const LPCSTR IDC_SIZENWSE = MAKEINTRESOURCEA(32642);
+inline const LPCSTR IDC_SIZENESW = MAKEINTRESOURCEA(32643);
+inline const LPCSTR IDC_SIZEWE = MAKEINTRESOURCEA(32644);
+inline const LPCSTR IDC_SIZENS = MAKEINTRESOURCEA(32645);
+inline const LPCSTR IDC_SIZEALL = MAKEINTRESOURCEA(32646);
+inline const LPCSTR IDC_NO = MAKEINTRESOURCEA(32648);
+inline const LPCSTR IDC_HAND = MAKEINTRESOURCEA(32649);
+inline const LPCSTR IDC_APPSTARTING = MAKEINTRESOURCEA(32650);
+inline const LPCSTR IDC_HELP = MAKEINTRESOURCEA(32651);
