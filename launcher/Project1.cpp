@@ -23,6 +23,9 @@
 #include "toolkit/core/Modules.h"
 #include "toolkit/ui/TApplication.h"
 #include "toolkit/ui/UIModules.h"
+#ifdef AC_EXTRACTION_TIMING
+#include "launcher/ExtractionTiming.h"
+#endif
 
 namespace {
 
@@ -47,11 +50,22 @@ void RestrictDllSearchToSystemFolder() {
 
 // The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
 // Shut-down runs backwards.
+// clang-format off
 constexpr TModule kModules[] = {
-    kToolkitModule,      kacUtilsModule,       kacClassesModule,
-    kacSFPackModule,     kacFileStorageModule, kacGraphicsModule,
-    kacSystemInfoModule, kComSupportModule,    kUnit1Module,
+    kToolkitModule,
+    kacUtilsModule,
+    kacClassesModule,
+    kacSFPackModule,
+    kacFileStorageModule,
+#ifdef AC_EXTRACTION_TIMING
+    kExtractionTimingModule,  // the instrumented copy only (launcher/ExtractionTiming.h)
+#endif
+    kacGraphicsModule,
+    kacSystemInfoModule,
+    kComSupportModule,
+    kUnit1Module,
 };
+// clang-format on
 
 TModuleTable Modules(kModules);
 

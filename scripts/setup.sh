@@ -48,10 +48,25 @@ for target in i686-w64-mingw32 x86_64-w64-mingw32; do
 done
 
 # libjpeg_build ARCH: libjpeg-turbo for ARCH-w64-mingw32 (toolchain cmake/mingw-ARCH.cmake), from
-# Debian's source package, static, into build/deps/libjpeg-ARCH.
+# Debian's source package, static, into build/deps/libjpeg-ARCH. The program only decodes one small
+# logo (progressive Huffman, default decoding settings), so the library is built for size: no SIMD,
+# no arithmetic coding, optimised for size, each function in a section of its own for the linker's
+# garbage collection, without the decoder features the program never asks for (other DCT methods,
+# scaled output, merged upsampling, colour quantisation), without reading JPEGMEM from the
+# environment (which links a whole scanf), and with the C runtime's own sprintf for its messages.
+# The stamp file records these settings; a library built with others is built again.
+libjpeg_options=(
+  -DCMAKE_BUILD_TYPE=MinSizeRel -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
+  -DWITH_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
+  "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections -DNO_GETENV -D__USE_MINGW_ANSI_STDIO=0"
+)
+libjpeg_features_off=(DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED IDCT_SCALING_SUPPORTED
+  UPSAMPLE_MERGING_SUPPORTED QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED)
 libjpeg_build() {
   local arch=$1 prefix=$root/build/deps/libjpeg-$1 work=$root/build/deps/src
-  [ -f "$prefix/lib/libjpeg.a" ] && return
+  local stamp=$prefix/build-options
+  local settings="${libjpeg_options[*]} off: ${libjpeg_features_off[*]}"
+  [ -f "$prefix/lib/libjpeg.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$settings" ] && return
   mkdir -p "$work"
   if ! ls "$work"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
     (cd "$work" && apt-get source --download-only -q libjpeg-turbo)
@@ -60,12 +75,18 @@ libjpeg_build() {
   tarball=$(ls "$work"/libjpeg-turbo_*.orig.tar.gz | head -n 1)
   rm -rf "$source" "$build" && mkdir -p "$source"
   tar -xzf "$tarball" -C "$source" --strip-components=1
+  local feature
+  for feature in "${libjpeg_features_off[@]}"; do
+    sed -i "s/^#define  *$feature\\b/#undef $feature/" "$source/jmorecfg.h"
+    grep -q "^#undef $feature" "$source/jmorecfg.h"
+  done
   cmake -S "$source" -B "$build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$prefix" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON \
-    -DWITH_TURBOJPEG=OFF -DWITH_SIMD=ON -DCMAKE_POSITION_INDEPENDENT_CODE=OFF >/dev/null
+    -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
+    "${libjpeg_options[@]}" >/dev/null
   cmake --build "$build" >/dev/null
+  rm -rf "$prefix"
   cmake --install "$build" >/dev/null
+  echo "$settings" >"$stamp"
   echo "setup: libjpeg-turbo for $arch-w64-mingw32 in $prefix"
 }
 libjpeg_build i686

@@ -6,6 +6,7 @@
 #include "storage/acSFPack.h"
 #include "toolkit/core/ClassRegistry.h"
 #include "toolkit/core/SameText.h"
+#include "toolkit/core/TCustomMemoryStream.h"
 #include "toolkit/core/TFiler.h"
 #include "toolkit/core/ToolkitErrors.h"
 
@@ -50,7 +51,7 @@ void WriteField(TStream& Stream, uint32_t Value) {
 // The most a packed area can produce: each block stands for at most kPackBlockMax bytes, and
 // a block's body can produce no more than a long run (5 bytes for up to 65,536) per 5 bytes.
 // -1 when a block length runs past the area.
-int64_t AreaYieldMax(const std::vector<uint8_t>& Area) {
+int64_t AreaYieldMax(std::span<const uint8_t> Area) {
   int64_t total = 0;
   size_t pos = 0;
   while (pos < Area.size()) {
@@ -68,7 +69,7 @@ int64_t AreaYieldMax(const std::vector<uint8_t>& Area) {
 // Unpacks the area block by block, each into at most kPackBlockMax bytes, as the format has
 // them; returns false when a block is damaged or the blocks do not fill Dest exactly. The block
 // framing is tested again here rather than trusted from AreaYieldMax.
-bool UnpackArea(const std::vector<uint8_t>& Area, uint8_t* Dest, size_t Size, size_t& Written) {
+bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_t& Written) {
   Written = 0;
   size_t pos = 0;
   while (pos < Area.size()) {
@@ -83,6 +84,20 @@ bool UnpackArea(const std::vector<uint8_t>& Area, uint8_t* Dest, size_t Size, si
     pos += length;
   }
   return Written == Size;
+}
+
+// The next Length bytes of Stream, which holds at least that many: in place when the stream keeps
+// its bytes in memory (form data does; the installer's packed bytes are not copied once more),
+// otherwise read into Copy.
+std::span<const uint8_t> PackedArea(TStream& Stream, uint32_t Length, std::vector<uint8_t>& Copy) {
+  if (const auto* memory = dynamic_cast<const TCustomMemoryStream*>(&Stream)) {
+    const auto start = static_cast<size_t>(Stream.Position());
+    Stream.Seek(Length, TSeekOrigin::soCurrent);
+    return memory->Bytes().subspan(start, Length);
+  }
+  Copy.resize(Length);
+  Stream.ReadBuffer(Copy.data(), Copy.size());
+  return Copy;
 }
 
 std::string Quoted(const std::string& Name) {
@@ -249,8 +264,8 @@ void TStoredFile::ReadPacked(TStream& Stream, uint32_t PackedLength) {
     throw EReadError(what + ": packed length " + std::to_string(PackedLength) +
                      " runs past the end (" + std::to_string(left) + " bytes left)");
   const uint32_t unpacked = ReadField(Stream, "the unpacked length of " + what);
-  std::vector<uint8_t> area(PackedLength - 4);
-  Stream.ReadBuffer(area.data(), area.size());
+  std::vector<uint8_t> copy;
+  const std::span<const uint8_t> area = PackedArea(Stream, PackedLength - 4, copy);
 
   // The packed bytes bound the size before anything is allocated for it.
   const int64_t yieldMax = AreaYieldMax(area);

@@ -14,6 +14,8 @@ class TCustomMemoryStream : public TStream {
   // A position past the end is allowed (reads there return 0); one before the start is not.
   int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
   int64_t Size() override { return static_cast<int64_t>(Contents().size()); }
+  // All the bytes, for a reader that takes a large block in place instead of copying it out.
+  std::span<const uint8_t> Bytes() const { return Contents(); }
 
  protected:
   // The bytes as they stand now; asked on every call, since a growing stream moves them.

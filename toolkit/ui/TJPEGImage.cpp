@@ -25,6 +25,8 @@ struct TDecoded {
   uint32_t* Bits;
   int32_t Width;
   int32_t Height;
+  // Written with wsprintfA (the system's, no C runtime formatter linked in); every text put here
+  // is far below its 1024 characters and this size.
   char Message[JMSG_LENGTH_MAX + 64];
 };
 
@@ -72,7 +74,7 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TDecoded* Out) {
   if (setjmp(error.Jump)) {
     char text[JMSG_LENGTH_MAX] = {};
     error.Manager.format_message(reinterpret_cast<j_common_ptr>(&info), text);
-    std::snprintf(Out->Message, sizeof Out->Message, "JPEG error: %s", text);
+    wsprintfA(Out->Message, "JPEG error: %s", text);
     jpeg_destroy_decompress(&info);
     if (Out->Bitmap) DeleteObject(Out->Bitmap);
     Out->Bitmap = nullptr;
@@ -85,8 +87,7 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TDecoded* Out) {
   jpeg_read_header(&info, TRUE);
   const int64_t pixels = static_cast<int64_t>(info.image_width) * info.image_height;
   if (pixels <= 0 || pixels > TJPEGImage::kMaxPixels) {
-    std::snprintf(Out->Message, sizeof Out->Message, "JPEG image too large (%u x %u)",
-                  info.image_width, info.image_height);
+    wsprintfA(Out->Message, "JPEG image too large (%u x %u)", info.image_width, info.image_height);
     jpeg_destroy_decompress(&info);
     return false;
   }
@@ -96,8 +97,7 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TDecoded* Out) {
   Out->Height = static_cast<int32_t>(info.output_height);
   Out->Bitmap = CreateTopDownDib(Out->Width, Out->Height, &Out->Bits);
   if (!Out->Bitmap || !Out->Bits) {
-    std::snprintf(Out->Message, sizeof Out->Message, "Out of resources for a %d x %d picture",
-                  Out->Width, Out->Height);
+    wsprintfA(Out->Message, "Out of resources for a %d x %d picture", Out->Width, Out->Height);
     jpeg_destroy_decompress(&info);
     if (Out->Bitmap) DeleteObject(Out->Bitmap);
     Out->Bitmap = nullptr;
@@ -111,7 +111,7 @@ bool DecodeJpeg(const uint8_t* Data, size_t Size, TDecoded* Out) {
   jpeg_finish_decompress(&info);
   jpeg_destroy_decompress(&info);
   if (error.Truncated) {
-    std::snprintf(Out->Message, sizeof Out->Message, "JPEG data truncated");
+    wsprintfA(Out->Message, "JPEG data truncated");
     DeleteObject(Out->Bitmap);
     Out->Bitmap = nullptr;
     Out->Bits = nullptr;
