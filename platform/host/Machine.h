@@ -8,6 +8,7 @@
 #include "platform/host/DriveMap.h"
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
+#include "platform/host/Network.h"
 #include "platform/host/RegistryTree.h"
 #include "platform/host/SystemState.h"
 
@@ -26,6 +27,7 @@ struct Machine {
   Environment environment;
   CallLog calls;
   SystemState system;
+  Network network;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded
 };
 

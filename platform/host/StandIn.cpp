@@ -70,6 +70,7 @@ void Reset() {
   MakeFolder("C:\\Program Files\\Installation");
   m.calls.Clear();
   m.system.Clear();
+  m.network.Clear();
 }
 
 void Discard() {
