@@ -4,6 +4,7 @@
 
 #include "foundation/acUtils.h"
 #include "platform/platform.h"
+#include "sysinfo/acInet.h"
 #include "toolkit/ClassRegistry.h"
 
 namespace {
@@ -60,6 +61,15 @@ std::string WithoutTrailingBackslash(std::string Dir) {
 }
 
 }  // namespace
+
+const TEnumInfo& TacInternetStatusInfo() {
+  static const TEnumInfo info("TacInternetStatus", {"iOffline", "iOnline"});
+  return info;
+}
+
+TacInternetStatus TacSystemInfo::InternetStatus() const {
+  return IsInternetConnected() ? iOnline : iOffline;
+}
 
 std::string TacSystemInfo::RegFolder(TRegFolder Folder) const {
   static_assert(std::size(kFolderSources) == static_cast<size_t>(TRegFolder::Count));
@@ -137,8 +147,10 @@ void TacSystemInfo::Publish(TPublisher<TacSystemInfo>& P) {
   P.String("DirTemplates", &T::DirTemplates, &T::SetDirTemplates).NotStored();
   P.String("DirTemplatesAll", &T::DirTemplatesAll, &T::SetDirTemplatesAll).NotStored();
   P.String("DirWindows", &T::DirWindows, &T::SetDirWindows).NotStored();
-  // DiskCSerialNumber .. WinVersionSubNumber (disk, network, memory, processor, screen and
-  // Windows) go here.
+  // DiskCSerialNumber and DiskCSerialNumberStr (disk) go here.
+  P.Enum("InternetStatus", TacInternetStatusInfo(), &T::InternetStatus, &T::SetInternetStatus)
+      .NotStored();
+  // MemAvailPhisical .. WinVersionSubNumber (memory, processor, screen and Windows) go here.
 }
 
 void RegisterSystemInfoClasses() {

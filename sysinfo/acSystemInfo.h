@@ -20,6 +20,11 @@
 
 #include "foundation/acClasses.h"
 #include "toolkit/Modules.h"
+#include "toolkit/TEnumInfo.h"
+
+// Whether the machine counts as online (IsInternetConnected of acInet).
+enum TacInternetStatus : uint8_t { iOffline, iOnline };
+const TEnumInfo& TacInternetStatusInfo();
 
 class TacSystemInfo : public TacComponent {
   TOOLKIT_CLASS(TacSystemInfo, TacComponent)
@@ -92,6 +97,10 @@ class TacSystemInfo : public TacComponent {
   void SetDirTemp(const std::string&) { ReadOnlyNotice(); }
   std::string DirWindows() const;
   void SetDirWindows(const std::string&) { ReadOnlyNotice(); }
+
+  // The online decision of acInet, made afresh on every read; read-only.
+  TacInternetStatus InternetStatus() const;
+  void SetInternetStatus(TacInternetStatus) { ReadOnlyNotice(); }
 
   static void Publish(TPublisher<TacSystemInfo>& P);
 

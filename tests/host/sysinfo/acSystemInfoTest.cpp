@@ -142,7 +142,7 @@ TEST_F(SystemInfoTest, PublishedTableAndFormData) {
   std::vector<std::string> expected{"Name", "Tag", "About", "ALLOW_EDIT"}, names, stored;
   for (const Source& s : kSources) expected.push_back(s.property);
   expected.insert(expected.end() - 2, {"DirSystem", "DirTemp"});
-  expected.push_back("DirWindows");
+  expected.insert(expected.end(), {"DirWindows", "InternetStatus"});
   for (const TPropInfo* p : TacSystemInfo::StaticClassInfo().Properties()) {
     names.push_back(p->Name);
     if (!p->NeverStored) stored.push_back(p->Name);
