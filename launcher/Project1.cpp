@@ -12,13 +12,9 @@
 #include <cstdlib>
 #include <exception>
 
-#include "foundation/acClasses.h"
-#include "foundation/acUtils.h"
 #include "launcher/Unit1.h"
+#include "library/LibraryModules.h"
 #include "platform/platform.h"
-#include "storage/acFileStorage.h"
-#include "storage/acSFPack.h"
-#include "sysinfo/acSystemInfo.h"
 #include "toolkit/Modules.h"
 #include "toolkit/TApplication.h"
 #include "toolkit/UIModules.h"
@@ -46,16 +42,9 @@ void RestrictDllSearchToSystemFolder() {
 
 // The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
 // Shut-down runs backwards.
-constexpr TModule kModules[] = {
-    kToolkitModule,
-    kacUtilsModule,
-    kacClassesModule,
-    kacSFPackModule,
-    kacFileStorageModule,
-    kacSystemInfoModule,
-    kComSupportModule,
-    kUnit1Module,
-};
+constexpr TModule kBeforeLibrary[] = {kToolkitModule};
+constexpr TModule kAfterLibrary[] = {kComSupportModule, kUnit1Module};
+constexpr auto kModules = WithLibraryModules(kBeforeLibrary, kAfterLibrary);
 
 TModuleTable Modules(kModules);
 
