@@ -8,6 +8,7 @@
 #include <cstddef>
 
 #include "foundation/acClasses.h"
+#include "foundation/acGraphics.h"
 #include "foundation/acUtils.h"
 #include "storage/acFileStorage.h"
 #include "storage/acSFPack.h"

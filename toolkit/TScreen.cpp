@@ -23,6 +23,7 @@ const TSystemCursor kSystemCursors[] = {
 
 TScreen::TScreen(TComponent* Owner) : TComponent(Owner) {
   LoadStandardCursors();
+  SetScreenCursors(this);
   HDC dc = GetDC(nullptr);
   if (dc) {
     const int ppi = GetDeviceCaps(dc, LOGPIXELSY);
@@ -33,40 +34,17 @@ TScreen::TScreen(TComponent* Owner) : TComponent(Owner) {
 
 // Windows' shared cursors are never destroyed; the program's own hand cursor, loaded from a
 // resource with LoadCursor, is shared as well.
+// Its cursor table stops being the current one as it goes.
 TScreen::~TScreen() = default;
 
 void TScreen::LoadStandardCursors() {
-  default_ = LoadCursorA(nullptr, IDC_ARROW);
   for (const TSystemCursor& c : kSystemCursors) {
-    if (HCURSOR h = LoadCursorA(nullptr, c.Id)) cursors_[c.Number] = h;
+    if (HCURSOR h = LoadCursorA(nullptr, c.Id)) SetCursors(c.Number, h);
   }
   HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHandPointResource));
   if (!hand) hand = LoadCursorA(nullptr, IDC_HAND);
-  if (!hand) hand = default_;
-  if (hand) cursors_[crHandPoint] = hand;
-}
-
-HCURSOR TScreen::Cursors(TCursor Index) const {
-  if (Index == crNone) return nullptr;
-  if (Index == crDefault) return default_;
-  auto it = cursors_.find(Index);
-  return it != cursors_.end() ? it->second : default_;
-}
-
-void TScreen::SetCursors(TCursor Index, HCURSOR Handle) {
-  if (Index == crDefault) {
-    default_ = Handle ? Handle : LoadCursorA(nullptr, IDC_ARROW);
-    return;
-  }
-  if (Handle) {
-    cursors_[Index] = Handle;
-  } else {
-    cursors_.erase(Index);
-  }
-}
-
-bool TScreen::HasCursor(TCursor Index) const {
-  return Index == crDefault || cursors_.count(Index) != 0;
+  if (!hand) hand = Cursors(crDefault);
+  SetCursors(crHandPoint, hand);
 }
 
 int32_t TScreen::Width() const {

@@ -1,15 +1,15 @@
 // The screen object: the cursor table (signed cursor number -> cursor handle) from which every
-// control takes the cursor it shows, and the display's density.
+// control takes the cursor it shows, and the display's density. While it exists its table is the
+// current screen's cursor table (ScreenCursors()).
 #pragma once
 
 #include <cstdint>
-#include <map>
-
 #include "platform/platform.h"
 #include "toolkit/GraphicsNames.h"
 #include "toolkit/TComponent.h"
+#include "toolkit/TCursorTable.h"
 
-class TScreen : public TComponent {
+class TScreen : public TComponent, public TCursorTable {
   TOOLKIT_CLASS(TScreen, TComponent)
 
  public:
@@ -17,15 +17,6 @@ class TScreen : public TComponent {
   // cursor resource 32761, else Windows' hand, else the arrow) and reads the density.
   explicit TScreen(TComponent* Owner);
   ~TScreen() override;
-
-  // The handle under Index; the default cursor where the number has no entry. crNone shows no
-  // cursor (null).
-  HCURSOR Cursors(TCursor Index) const;
-  // Stores Handle under Index, replacing an earlier entry; a null Handle removes the entry
-  // (for crDefault it restores the arrow). The table does not destroy handles it is given.
-  void SetCursors(TCursor Index, HCURSOR Handle);
-  // Whether Index has an entry of its own (crDefault always has).
-  bool HasCursor(TCursor Index) const;
 
   // Pixels per logical inch of the screen (LOGPIXELSY of the screen device context).
   int32_t PixelsPerInch() const { return pixelsPerInch_; }
@@ -38,8 +29,6 @@ class TScreen : public TComponent {
  private:
   void LoadStandardCursors();
 
-  HCURSOR default_ = nullptr;
-  std::map<TCursor, HCURSOR> cursors_;
   int32_t pixelsPerInch_ = 96;
 };
 

@@ -3,6 +3,7 @@
 #   logo.jpg       the maker's logo (emblem + "Quillmoor"), progressive JFIF, 197 x 89, 4,411 bytes
 #   mainicon.ico   the program icon (the logo's emblem), 48, 32 and 16 pixels
 #   bbok.bmp, handpoint.cur   drawn by make_glyph_cursor.py
+#   cursors/*.cur, cursors.rc the 41 extra cursors, drawn by make_cursors.py
 # Needs ImageMagick (convert), libjpeg-turbo-progs (cjpeg, wrjpgcom), fonts-liberation, python3.
 # The output is the same on every run; the build uses the committed files.
 set -euo pipefail
@@ -66,4 +67,5 @@ done
 convert "$work/icon48.png" "$work/icon32.png" "$work/icon16.png" "$here/mainicon.ico"
 
 python3 "$here/make_glyph_cursor.py" "$here"
+python3 "$here/make_cursors.py" "$here"
 echo "pictures written to $here"

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/host/CallLog.h"
+#include "platform/host/CursorSet.h"
 #include "platform/host/DriveMap.h"
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
@@ -26,6 +27,7 @@ struct Machine {
   FileTable files;
   Environment environment;
   CallLog calls;
+  CursorSet cursors;
   SystemState system;
   Network network;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded

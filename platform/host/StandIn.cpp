@@ -69,6 +69,7 @@ void Reset() {
     MakeFolder(folder);
   MakeFolder("C:\\Program Files\\Installation");
   m.calls.Clear();
+  m.cursors.Clear();
   m.system.Clear();
   m.network.Clear();
 }
@@ -266,6 +267,22 @@ void SetDeviceCap(INT index, INT value) {
 }
 int OpenScreenDCCount() {
   return TheMachine().calls.openScreenDCs;
+}
+
+void AddCursorResource(std::string_view name) {
+  TheMachine().cursors.programResources.insert(detail::CursorSet::Key(std::string(name).c_str()));
+}
+void AddCursorResource(WORD id) {
+  TheMachine().cursors.programResources.insert(detail::CursorSet::Key(MAKEINTRESOURCEA(id)));
+}
+void RemoveSystemCursor(WORD id) {
+  TheMachine().cursors.systemCursors.erase(id);
+}
+std::vector<HCURSOR> DestroyedCursors() {
+  return TheMachine().cursors.destroyed;
+}
+size_t LoadedCursorCount() {
+  return TheMachine().cursors.handles.size();
 }
 
 }  // namespace standin

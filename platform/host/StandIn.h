@@ -136,4 +136,17 @@ void SetHostAddresses(std::string_view name, std::vector<std::string> addresses)
 int SocketsStartedCount();
 int LoadedLibraryCount();
 
+// --- Cursors ---
+// Gives the program's own module a cursor group resource of this name (ASCII letters compared
+// without case) or number; a fresh machine has none.
+void AddCursorResource(std::string_view name);
+void AddCursorResource(WORD id);
+// From now on Windows' cursor `id` cannot be loaded (a fresh machine has every standard one,
+// 32631 included).
+void RemoveSystemCursor(WORD id);
+// The handles DestroyCursor accepted, in call order (a handle may appear more than once).
+std::vector<HCURSOR> DestroyedCursors();
+// Distinct cursor handles LoadCursorA has given out.
+size_t LoadedCursorCount();
+
 }  // namespace standin

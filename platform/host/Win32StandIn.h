@@ -95,3 +95,9 @@ INT WINAPI GetSystemMetrics(INT index);
 HDC WINAPI GetDC(HWND window);
 INT WINAPI ReleaseDC(HWND window, HDC dc);
 INT WINAPI GetDeviceCaps(HDC dc, INT index);
+// Cursors (user32): the program's own cursor resources (names the test adds) and Windows' shared
+// system cursors. Loaded cursors are shared, as LoadCursorA's are: loading again gives the same
+// handle, and DestroyCursor succeeds without invalidating it (the stand-in records the call).
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HCURSOR WINAPI LoadCursorA(HINSTANCE module, LPCSTR name);
+BOOL WINAPI DestroyCursor(HCURSOR cursor);

@@ -50,6 +50,9 @@ struct HDC__;
 using HDC = HDC__*;
 // An exported function as GetProcAddress returns it; callers cast it to its real type.
 using FARPROC = intptr_t(WINAPI*)();
+struct HICON__;
+using HICON = HICON__*;
+using HCURSOR = HICON;
 
 inline constexpr BOOL TRUE = 1;
 inline constexpr BOOL FALSE = 0;
@@ -142,6 +145,8 @@ inline constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr LONG ERROR_INVALID_NAME = 123;
 inline constexpr LONG ERROR_MOD_NOT_FOUND = 126;
 inline constexpr LONG ERROR_PROC_NOT_FOUND = 127;
+inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+inline constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 inline constexpr LONG ERROR_NEGATIVE_SEEK = 131;
 inline constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr LONG ERROR_BAD_PATHNAME = 161;
@@ -313,3 +318,27 @@ inline constexpr int WSASYSNOTREADY = 10091;
 inline constexpr int WSANOTINITIALISED = 10093;
 inline constexpr int WSAEFAULT = 10014;
 inline constexpr int WSAHOST_NOT_FOUND = 11001;
+
+// Resource ids: a number below 0x10000 passed where a name is expected.
+inline LPSTR MAKEINTRESOURCEA(WORD id) {
+  return reinterpret_cast<LPSTR>(static_cast<ULONG_PTR>(id));
+}
+inline bool IS_INTRESOURCE(LPCSTR name) {
+  return (reinterpret_cast<ULONG_PTR>(name) >> 16) == 0;
+}
+
+// Windows' own cursors (LoadCursorA with a null module).
+inline const LPCSTR IDC_ARROW = MAKEINTRESOURCEA(32512);
+inline const LPCSTR IDC_IBEAM = MAKEINTRESOURCEA(32513);
+inline const LPCSTR IDC_WAIT = MAKEINTRESOURCEA(32514);
+inline const LPCSTR IDC_CROSS = MAKEINTRESOURCEA(32515);
+inline const LPCSTR IDC_UPARROW = MAKEINTRESOURCEA(32516);
+inline const LPCSTR IDC_SIZENWSE = MAKEINTRESOURCEA(32642);
+inline const LPCSTR IDC_SIZENESW = MAKEINTRESOURCEA(32643);
+inline const LPCSTR IDC_SIZEWE = MAKEINTRESOURCEA(32644);
+inline const LPCSTR IDC_SIZENS = MAKEINTRESOURCEA(32645);
+inline const LPCSTR IDC_SIZEALL = MAKEINTRESOURCEA(32646);
+inline const LPCSTR IDC_NO = MAKEINTRESOURCEA(32648);
+inline const LPCSTR IDC_HAND = MAKEINTRESOURCEA(32649);
+inline const LPCSTR IDC_APPSTARTING = MAKEINTRESOURCEA(32650);
+inline const LPCSTR IDC_HELP = MAKEINTRESOURCEA(32651);

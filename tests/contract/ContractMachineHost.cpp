@@ -3,8 +3,10 @@
 
 namespace contract {
 
+// A fresh machine whose program carries the resources of ContractResources.rc.
 void PrepareMachine() {
   standin::Reset();
+  standin::AddCursorResource("ACCONTRACTCURSOR");
 }
 void ReleaseMachine() {
   standin::Discard();

@@ -135,7 +135,7 @@ TEST_F(InetTest, LibraryModulesStartInOrderAndStopBackwards) {
   std::vector<std::string> names;
   for (const TModule& m : kLibraryModules) names.emplace_back(m.Name);
   EXPECT_EQ(names, (std::vector<std::string>{"acUtils", "acClasses", "acSFPack", "acFileStorage",
-                                             "acInet", "acSystemInfo"}));
+                                             "acGraphics", "acInet", "acSystemInfo"}));
 
   // The whole table as a program builds it: the sockets are started after the modules before
   // acInet and cleaned up after acSystemInfo has shut down.
