@@ -9,6 +9,7 @@
 #include "platform/host/DriveMap.h"
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
+#include "platform/host/MachineFacts.h"
 #include "platform/host/Network.h"
 #include "platform/host/RegistryTree.h"
 #include "platform/host/SystemState.h"
@@ -30,6 +31,7 @@ struct Machine {
   CursorSet cursors;
   SystemState system;
   Network network;
+  MachineFacts facts;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded
 };
 

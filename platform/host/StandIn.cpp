@@ -72,6 +72,7 @@ void Reset() {
   m.cursors.Clear();
   m.system.Clear();
   m.network.Clear();
+  m.facts.Clear();
 }
 
 void Discard() {

@@ -17,6 +17,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/host/Win32MachineTypes.h"
 #include "platform/host/Win32Types.h"
 
 namespace standin {
@@ -148,5 +149,33 @@ void RemoveSystemCursor(WORD id);
 std::vector<HCURSOR> DestroyedCursors();
 // Distinct cursor handles LoadCursorA has given out.
 size_t LoadedCursorCount();
+
+// --- Processors, memory, names, volumes, display modes ---
+// The record GetSystemInfo gives: architecture, processor type and count (a fresh machine: 0,
+// 586, 1).
+void SetProcessors(WORD architecture, DWORD processorType, DWORD count);
+// The record GlobalMemoryStatus gives (its dwLength is set by the call).
+void SetMemoryStatus(const MEMORYSTATUS& status);
+// Milliseconds since start for GetTickCount (a fresh machine: 0); Sleep advances it.
+void SetTickCount(DWORD milliseconds);
+// The names GetComputerNameA and GetUserNameA give (STANDIN-PC and User). A computer name longer
+// than 15 characters makes GetComputerNameA with the usual 16-character buffer fail.
+void SetComputerName(std::string_view name);
+void SetUserName(std::string_view name);
+// The serial of a drive's volume; nullopt makes GetVolumeInformationA of its root fail with
+// ERROR_NOT_READY (a fresh machine: C: 0x1234ABCD).
+void SetVolumeSerial(char drive, std::optional<DWORD> serial);
+// A display mode: bits per pixel and size in pixels.
+struct DisplayMode {
+  DWORD bitsPerPel;
+  DWORD width;
+  DWORD height;
+  bool operator==(const DisplayMode&) const = default;
+};
+// The modes ChangeDisplaySettingsA accepts, besides the current one (a fresh machine: none).
+// An accepted change that is not a test becomes the current mode: BITSPIXEL of the screen's
+// device context and SM_CXSCREEN / SM_CYSCREEN follow it.
+void SetDisplayModes(std::vector<DisplayMode> accepted);
+DisplayMode CurrentDisplayMode();
 
 }  // namespace standin

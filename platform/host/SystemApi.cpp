@@ -137,6 +137,7 @@ void WINAPI Sleep(DWORD milliseconds) {
   auto& m = TheMachine();
   m.calls.Add({"Sleep", {Number(milliseconds)}});
   m.system.timeStampCounter += m.system.ticksPerMillisecond * milliseconds;
+  m.facts.tickCount += milliseconds;
 }
 
 uint64_t ReadTimeStampCounter() {

@@ -5,6 +5,7 @@
 // here; everything behaves as documented for Windows: return codes, GetLastError values, the
 // sizes reported when a buffer is too small.
 
+#include "platform/host/Win32MachineTypes.h"
 #include "platform/host/Win32Types.h"
 
 // Errors.
@@ -101,3 +102,20 @@ INT WINAPI GetDeviceCaps(HDC dc, INT index);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 HCURSOR WINAPI LoadCursorA(HINSTANCE module, LPCSTR name);
 BOOL WINAPI DestroyCursor(HCURSOR cursor);
+
+// Processors, memory, time since start, names and volumes (kernel32, advapi32).
+void WINAPI GetSystemInfo(LPSYSTEM_INFO info);
+void WINAPI GlobalMemoryStatus(LPMEMORYSTATUS status);
+DWORD WINAPI GetTickCount();
+BOOL WINAPI GetComputerNameA(LPSTR buffer, LPDWORD size);
+BOOL WINAPI GetUserNameA(LPSTR buffer, LPDWORD size);
+BOOL WINAPI GetVolumeInformationA(LPCSTR rootPathName, LPSTR volumeName, DWORD volumeNameChars,
+                                  LPDWORD serialNumber, LPDWORD maxComponentLength,
+                                  LPDWORD fileSystemFlags, LPSTR fileSystemName,
+                                  DWORD fileSystemNameChars);
+// Display modes (user32): tests are answered from the accepted modes; every call is logged.
+LONG WINAPI ChangeDisplaySettingsA(LPDEVMODEA mode, DWORD flags);
+// Profile files on the simulated drives (kernel32): named sections and keys only.
+DWORD WINAPI GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultText, LPSTR buffer,
+                                      DWORD bufferChars, LPCSTR fileName);
+BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR text, LPCSTR fileName);

@@ -1,4 +1,5 @@
-// The simulated machine's outward-call log, screen metrics, and environment defaults.
+// The simulated machine's outward-call log, screen metrics, environment defaults and settable
+// machine facts.
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,30 @@ TEST_F(StandInMachine, EnvironmentHasTheDefaultsAndExpandsThem) {
   EXPECT_FALSE(SetEnvironmentVariableA("A=B", "x"));
   EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), GetLastError());
   EXPECT_FALSE(SetEnvironmentVariableA("", "x"));
+}
+
+TEST_F(StandInMachine, MachineFactsFollowTheTest) {
+  DWORD serial = 0;
+  standin::SetVolumeSerial('C', 0x80000001u);
+  ASSERT_TRUE(GetVolumeInformationA("c:\\", nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
+  EXPECT_EQ(0x80000001u, serial);
+  // An unreadable volume, an unmapped drive, a root without its backslash.
+  standin::SetVolumeSerial('C', std::nullopt);
+  for (const auto& [root, error] : {std::pair{"C:\\", ERROR_NOT_READY},
+                                    {"D:\\", ERROR_PATH_NOT_FOUND},
+                                    {"C:", ERROR_INVALID_NAME}}) {
+    EXPECT_FALSE(GetVolumeInformationA(root, nullptr, 0, &serial, nullptr, nullptr, nullptr, 0));
+    EXPECT_EQ(static_cast<DWORD>(error), GetLastError()) << root;
+  }
+  // Sleeping advances the tick count.
+  standin::SetTickCount(1000);
+  Sleep(250);
+  EXPECT_EQ(1250u, GetTickCount());
+  // A profile name without a path is looked up in the Windows directory.
+  standin::WriteHostFile("C:\\WINDOWS\\system.ini", "[boot]\nshell=Explorer.exe\n");
+  char text[32];
+  EXPECT_EQ(12u, GetPrivateProfileStringA("boot", "shell", "", text, sizeof text, "system.ini"));
+  EXPECT_STREQ("Explorer.exe", text);
 }
 
 }  // namespace

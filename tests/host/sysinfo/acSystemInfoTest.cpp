@@ -138,11 +138,53 @@ TEST_F(SystemInfoTest, SystemDirectories) {
 }
 
 TEST_F(SystemInfoTest, PublishedTableAndFormData) {
-  // The folders in the order of kSources, with the system directories in their places.
-  std::vector<std::string> expected{"Name", "Tag", "About", "ALLOW_EDIT"}, names, stored;
+  // The folders in the order of kSources, with the system directories in their places, between
+  // the machine and Windows facts.
+  std::vector<std::string> expected{"Name",
+                                    "Tag",
+                                    "About",
+                                    "ALLOW_EDIT",
+                                    "ComputerDescription",
+                                    "ComputerName",
+                                    "ComputerWorkgroup",
+                                    "CurrentUserName",
+                                    "WinDirectXVersion",
+                                    "DefaultBrowser"},
+      names, stored;
   for (const Source& s : kSources) expected.push_back(s.property);
   expected.insert(expected.end() - 2, {"DirSystem", "DirTemp"});
-  expected.insert(expected.end(), {"DirWindows", "InternetStatus"});
+  expected.insert(expected.end(), {"DirWindows",
+                                   "DiskCSerialNumber",
+                                   "DiskCSerialNumberStr",
+                                   "InternetStatus",
+                                   "MemAvailPhisical",
+                                   "MemTotalPhisical",
+                                   "MemAvailVirtual",
+                                   "MemTotalVirtual",
+                                   "MemLoad",
+                                   "OSVersion",
+                                   "OwnerName",
+                                   "OwnerCompany",
+                                   "CPUIdentifier",
+                                   "CPUVendor",
+                                   "CPUArchitecture",
+                                   "CPUsNumber",
+                                   "CPUType",
+                                   "CPUFrequency",
+                                   "ScreenColorMode",
+                                   "ScreenResolution",
+                                   "ScreenSaver",
+                                   "SystemUpTime",
+                                   "SystemPathes",
+                                   "WinNT",
+                                   "WinProductID",
+                                   "WinProductName",
+                                   "WinVersion",
+                                   "WinVersionBuild",
+                                   "WinVersionMajor",
+                                   "WinVersionMinor",
+                                   "WinVersionNumber",
+                                   "WinVersionSubNumber"});
   for (const TPropInfo* p : TacSystemInfo::StaticClassInfo().Properties()) {
     names.push_back(p->Name);
     if (!p->NeverStored) stored.push_back(p->Name);
@@ -162,7 +204,8 @@ TEST_F(SystemInfoTest, PublishedTableAndFormData) {
   EXPECT_EQ(formText().find("ALLOW_EDIT"), std::string::npos);
   written->ALLOW_EDIT = true;
   EXPECT_NE(formText().find("ALLOW_EDIT"), std::string::npos);
-  EXPECT_EQ(formText().find("Dir"), std::string::npos);
+  for (const char* fact : {"Dir", "Computer", "Win", "Screen", "CPU", "Mem", "Disk"})
+    EXPECT_EQ(formText().find(fact), std::string::npos) << fact;
 
   // A write that arrives while loading is refused even after ALLOW_EDIT was read.
   const auto data = formtext::TextFormToBinary(
