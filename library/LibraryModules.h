@@ -17,8 +17,8 @@
 #include "toolkit/Modules.h"
 
 inline constexpr std::array kLibraryModules{
-    kacUtilsModule,       kacClassesModule, kacSFPackModule,
-    kacFileStorageModule, kacInetModule,    kacSystemInfoModule,
+    kacUtilsModule,    kacClassesModule, kacSFPackModule,     kacFileStorageModule,
+    kacGraphicsModule, kacInetModule,    kacSystemInfoModule,
 };
 
 // Before, the library modules, then After, as one table.
