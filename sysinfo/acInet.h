@@ -7,8 +7,9 @@
 // no address, offline.
 //
 // Online decision: on NT, whether the host has an address other than loopback. On Windows 9x the
-// dial-up state of the registry wins when it can be read (HKLM\System\CurrentControlSet\Services\
-// RemoteAccess, value "Remote Connection", first byte 1 = online); otherwise the same address test.
+// dial-up state of the registry wins when it can be read (value "Remote Connection" of the key
+// HKLM\System\CurrentControlSet\Services\RemoteAccess, first byte 1 = online); otherwise the
+// same address test.
 // A host-name lookup may wait as long as the system's resolver takes.
 #pragma once
 
