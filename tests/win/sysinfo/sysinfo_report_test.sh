@@ -8,7 +8,7 @@
 #
 #   sysinfo_report_test.sh SYSINFO_EXE WORK_DIR WINE_RUN...
 set -u
-exe=$1 work=$2
+exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") work=$2
 shift 2
 mkdir -p "$work"
 cd "$work" || exit 1
@@ -23,12 +23,17 @@ chmod +x wine.sh
 w() { ./wine.sh "$@" 2>/dev/null | tr -d '\r'; }
 
 status=0
-fail() { echo "FAIL $*"; status=1; }
+fail() {
+  printf 'FAIL %s\n' "$*"
+  status=1
+}
 # value FILE NAME: the value of the line NAME=... in FILE.
 value() { sed -n "s/^$2=//p" "$1"; }
-check() {  # FILE NAME WANT
+check() {  # FILE NAME WANT (never empty: an empty WANT means the other route said nothing)
+  [ -n "$3" ] || { fail "$1 $2: nothing to compare with"; return; }
   got=$(value "$1" "$2")
-  if [ "$got" = "$3" ]; then echo "ok   $1 $2=$got"; else fail "$1 $2: got '$got', want '$3'"; fi
+  if [ "$got" = "$3" ]; then printf 'ok   %s %s=%s\n' "$1" "$2" "$got"; else
+    fail "$1 $2: got '$got', want '$3'"; fi
 }
 
 # --- The report on the prefix as it is ---
@@ -55,8 +60,8 @@ check default.txt WinNT True
 check default.txt ComputerName "$(w cmd /c echo %COMPUTERNAME%)"
 check default.txt DirTemp "$(w cmd /c echo %TEMP%)"
 check default.txt ScreenResolution sr1024x768
-# "Microsoft Windows [Version 6.1.7601]"
-ver=$(w cmd /c ver | sed -n 's/.*Version \([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p')
+# "Microsoft Windows 6.1.7601" (Windows itself: "... [Version 6.1.7601]")
+ver=$(w cmd /c ver | sed -n 's/.*[^0-9.]\([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p')
 check default.txt WinVersionMajor "${ver%%.*}"
 rest=${ver#*.}
 check default.txt WinVersionMinor "${rest%%.*}"
