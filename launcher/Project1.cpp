@@ -12,14 +12,9 @@
 #include <cstdlib>
 #include <exception>
 
-#include "foundation/acClasses.h"
-#include "foundation/acGraphics.h"
-#include "foundation/acUtils.h"
 #include "launcher/Unit1.h"
+#include "library/LibraryModules.h"
 #include "platform/platform.h"
-#include "storage/acFileStorage.h"
-#include "storage/acSFPack.h"
-#include "sysinfo/acSystemInfo.h"
 #include "toolkit/core/Modules.h"
 #include "toolkit/ui/TApplication.h"
 #include "toolkit/ui/UIModules.h"
@@ -50,22 +45,15 @@ void RestrictDllSearchToSystemFolder() {
 
 // The modules in start-up order: the toolkit, the component library, the COM support, Unit1.
 // Shut-down runs backwards.
-// clang-format off
-constexpr TModule kModules[] = {
-    kToolkitModule,
-    kacUtilsModule,
-    kacClassesModule,
-    kacSFPackModule,
-    kacFileStorageModule,
+constexpr TModule kBeforeLibrary[] = {kToolkitModule};
+constexpr TModule kAfterLibrary[] = {
 #ifdef AC_EXTRACTION_TIMING
     kExtractionTimingModule,  // the instrumented copy only (launcher/ExtractionTiming.h)
 #endif
-    kacGraphicsModule,
-    kacSystemInfoModule,
     kComSupportModule,
     kUnit1Module,
 };
-// clang-format on
+constexpr auto kModules = WithLibraryModules(kBeforeLibrary, kAfterLibrary);
 
 TModuleTable Modules(kModules);
 

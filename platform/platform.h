@@ -10,14 +10,13 @@
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif
-// winsock2.h must come before windows.h, which would otherwise pull in the old winsock.h.
-// clang-format off
-#include <winsock2.h>
 #include <windows.h>
-// clang-format on
+// Windows Sockets 1.1, the version the network status asks for; only its records are used, since
+// wsock32.dll is loaded at run time from the system folder rather than imported.
 #include <intrin.h>
 #include <objbase.h>
 #include <shellapi.h>
+#include <winsock.h>
 
 #include <cstdint>
 

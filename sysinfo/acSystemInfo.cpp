@@ -7,6 +7,7 @@
 
 #include "foundation/acUtils.h"
 #include "platform/platform.h"
+#include "sysinfo/acInet.h"
 #include "toolkit/core/ClassRegistry.h"
 
 const TEnumInfo& TacCPUArchitectureInfo() {
@@ -168,6 +169,15 @@ constexpr const char* kProfileSection = "boot";
 constexpr const char* kScreenSaverEntry = "scrnsave.exe";
 
 }  // namespace
+
+const TEnumInfo& TacInternetStatusInfo() {
+  static const TEnumInfo info("TacInternetStatus", {"iOffline", "iOnline"});
+  return info;
+}
+
+TacInternetStatus TacSystemInfo::InternetStatus() const {
+  return IsInternetConnected() ? iOnline : iOffline;
+}
 
 std::string TacSystemInfo::RegFolder(TRegFolder Folder) const {
   static_assert(std::size(kFolderSources) == static_cast<size_t>(TRegFolder::Count));
@@ -485,7 +495,8 @@ void TacSystemInfo::Publish(TPublisher<TacSystemInfo>& P) {
   P.Integer("DiskCSerialNumber", &T::DiskCSerialNumber, &T::SetDiskCSerialNumber).NotStored();
   P.String("DiskCSerialNumberStr", &T::DiskCSerialNumberStr, &T::SetDiskCSerialNumberStr)
       .NotStored();
-  // InternetStatus (the network) goes here.
+  P.Enum("InternetStatus", TacInternetStatusInfo(), &T::InternetStatus, &T::SetInternetStatus)
+      .NotStored();
   P.Integer("MemAvailPhisical", &T::MemAvailPhisical, &T::SetMemAvailPhisical).NotStored();
   P.Integer("MemTotalPhisical", &T::MemTotalPhisical, &T::SetMemTotalPhisical).NotStored();
   P.Integer("MemAvailVirtual", &T::MemAvailVirtual, &T::SetMemAvailVirtual).NotStored();

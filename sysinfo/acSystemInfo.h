@@ -28,6 +28,11 @@
 #include "foundation/acGraphics.h"
 #include "foundation/acUtils.h"
 #include "toolkit/core/Modules.h"
+#include "toolkit/core/TEnumInfo.h"
+
+// Whether the machine counts as online (IsInternetConnected of acInet).
+enum TacInternetStatus : uint8_t { iOffline, iOnline };
+const TEnumInfo& TacInternetStatusInfo();
 
 // The processor's architecture, from the processor record's architecture number. paUNKNOWN also
 // stands for every architecture this list does not name (such as 64-bit x86).
@@ -216,6 +221,10 @@ class TacSystemInfo : public TacComponent {
   void SetDiskCSerialNumber(int32_t) { ReadOnlyNotice(); }
   std::string DiskCSerialNumberStr() const;
   void SetDiskCSerialNumberStr(const std::string&) { ReadOnlyNotice(); }
+
+  // The online decision of acInet, made afresh on every read; read-only.
+  TacInternetStatus InternetStatus() const;
+  void SetInternetStatus(TacInternetStatus) { ReadOnlyNotice(); }
 
   static void Publish(TPublisher<TacSystemInfo>& P);
 

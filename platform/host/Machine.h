@@ -10,6 +10,7 @@
 #include "platform/host/Environment.h"
 #include "platform/host/FileTable.h"
 #include "platform/host/MachineFacts.h"
+#include "platform/host/Network.h"
 #include "platform/host/RegistryTree.h"
 #include "platform/host/SystemState.h"
 
@@ -29,6 +30,7 @@ struct Machine {
   CallLog calls;
   CursorSet cursors;
   SystemState system;
+  Network network;
   MachineFacts facts;
   std::filesystem::path scratch;  // the host folder holding the drives; empty when discarded
 };

@@ -71,6 +71,7 @@ void Reset() {
   m.calls.Clear();
   m.cursors.Clear();
   m.system.Clear();
+  m.network.Clear();
   m.facts.Clear();
 }
 

@@ -121,6 +121,22 @@ void SetDeviceCap(INT index, INT value);
 // Screen device contexts taken with GetDC and not yet released.
 int OpenScreenDCCount();
 
+// --- Run-time libraries and Windows Sockets ---
+// LoadLibraryExA finds "<system directory>\wsock32.dll" (any letter case) and nothing else: any
+// other name, a bare name included, fails with ERROR_MOD_NOT_FOUND. Loads, frees, WSAStartup and
+// WSACleanup are logged (LoadLibraryExA with its path and flags). A fresh machine has the
+// library, a host named "standin" that resolves to nothing, and sockets that start.
+void RemoveSocketsLibrary();
+// From now on WSAStartup fails with this error (e.g. WSASYSNOTREADY).
+void FailSocketsStartup(int error);
+void SetHostName(std::string_view name);
+// What gethostbyname gives for `name` (any letter case): these dotted IPv4 addresses in this
+// order. A name never set does not resolve.
+void SetHostAddresses(std::string_view name, std::vector<std::string> addresses);
+// WSAStartup calls not yet balanced by WSACleanup; loads not yet balanced by FreeLibrary.
+int SocketsStartedCount();
+int LoadedLibraryCount();
+
 // --- Cursors ---
 // Gives the program's own module a cursor group resource of this name (ASCII letters compared
 // without case) or number; a fresh machine has none.

@@ -78,6 +78,13 @@ void WINAPI Sleep(DWORD milliseconds);
 // The processor's time-stamp counter (the RDTSC instruction on Windows).
 uint64_t ReadTimeStampCounter();
 
+// Libraries loaded at run time (kernel32). Only the system folder's wsock32.dll exists, by its
+// full path; its exports are the five Windows Sockets 1.1 functions the library uses, reached
+// only through GetProcAddress, as on Windows where the program does not import them.
+HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE reserved, DWORD flags);
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
+BOOL WINAPI FreeLibrary(HMODULE module);
+
 // Calls with effects outside the program: logged, not performed (shell32, user32, ole32).
 HINSTANCE WINAPI ShellExecuteA(HWND owner, LPCSTR verb, LPCSTR file, LPCSTR parameters,
                                LPCSTR directory, INT showCommand);

@@ -48,6 +48,8 @@ using HINSTANCE = HINSTANCE__*;
 using HMODULE = HINSTANCE;
 struct HDC__;
 using HDC = HDC__*;
+// An exported function as GetProcAddress returns it; callers cast it to its real type.
+using FARPROC = intptr_t(WINAPI*)();
 struct HICON__;
 using HICON = HICON__*;
 using HCURSOR = HICON;
@@ -142,6 +144,7 @@ inline constexpr LONG ERROR_DISK_FULL = 112;
 inline constexpr LONG ERROR_INSUFFICIENT_BUFFER = 122;
 inline constexpr LONG ERROR_INVALID_NAME = 123;
 inline constexpr LONG ERROR_MOD_NOT_FOUND = 126;
+inline constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 inline constexpr LONG ERROR_NEGATIVE_SEEK = 131;
@@ -279,6 +282,42 @@ inline constexpr INT SM_YVIRTUALSCREEN = 77;
 inline constexpr INT SM_CXVIRTUALSCREEN = 78;
 inline constexpr INT SM_CYVIRTUALSCREEN = 79;
 inline constexpr INT SM_CMONITORS = 80;
+
+// LoadLibraryExA: a library's own imports are looked up in its folder first.
+inline constexpr DWORD LOAD_WITH_ALTERED_SEARCH_PATH = 0x00000008;
+
+// Windows Sockets 1.1 (wsock32.dll). The library is loaded at run time, so only the records its
+// functions fill are declared here, in the 32-bit layout; HOSTENT and IN_ADDR are the typedef
+// names Windows gives struct hostent and struct in_addr.
+inline constexpr int WSADESCRIPTION_LEN = 256;
+inline constexpr int WSASYS_STATUS_LEN = 128;
+struct WSADATA {
+  WORD wVersion;
+  WORD wHighVersion;
+  char szDescription[WSADESCRIPTION_LEN + 1];
+  char szSystemStatus[WSASYS_STATUS_LEN + 1];
+  unsigned short iMaxSockets;
+  unsigned short iMaxUdpDg;
+  char* lpVendorInfo;
+};
+using LPWSADATA = WSADATA*;
+struct HOSTENT {
+  char* h_name;
+  char** h_aliases;
+  short h_addrtype;
+  short h_length;
+  char** h_addr_list;
+};
+// An IPv4 address, four bytes in network order.
+struct IN_ADDR {
+  uint32_t S_addr;
+};
+inline constexpr short AF_INET = 2;
+inline constexpr int SOCKET_ERROR = -1;
+inline constexpr int WSASYSNOTREADY = 10091;
+inline constexpr int WSANOTINITIALISED = 10093;
+inline constexpr int WSAEFAULT = 10014;
+inline constexpr int WSAHOST_NOT_FOUND = 11001;
 
 // Resource ids: a number below 0x10000 passed where a name is expected.
 inline LPSTR MAKEINTRESOURCEA(WORD id) {

@@ -156,6 +156,7 @@ TEST_F(SystemInfoTest, PublishedTableAndFormData) {
   expected.insert(expected.end(), {"DirWindows",
                                    "DiskCSerialNumber",
                                    "DiskCSerialNumberStr",
+                                   "InternetStatus",
                                    "MemAvailPhisical",
                                    "MemTotalPhisical",
                                    "MemAvailVirtual",
