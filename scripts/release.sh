@@ -43,7 +43,7 @@ export SOURCE_DATE_EPOCH
 mkdir -p "$src/build/deps/src"
 cp "$root"/build/deps/src/libjpeg-turbo_*.orig.tar.gz "$src/build/deps/src/" 2>/dev/null || true
 cd "$src"
-./scripts/setup.sh >/dev/null
+./scripts/setup.sh >"$folder/setup.log" 2>&1 || { cat "$folder/setup.log" >&2; exit 1; }
 
 signing=(-DAC_SIGN_PKCS12= -DAC_SIGN_TIMESTAMP_URL=)
 if [ -n "${AC_SIGN_PKCS12:-}" ]; then
