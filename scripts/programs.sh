@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034
 # Sourced by reproducible.sh and release.sh: the one list of the win32 build's programs that a
 # release is made of, as TARGET:PATH (PATH under build/win32/). `ship` marks what release.sh puts
 # into dist/; every entry must build bit for bit the same in any folder at any time.

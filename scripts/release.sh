@@ -83,4 +83,4 @@ cp "$shot" "$dist/"
 
 (cd "$dist" && sha256sum -- * >SHA256SUMS)
 echo "== $dist ($commit) in $(($(date +%s) - started)) s:"
-(cd "$dist" && ls -l --time-style=+ -- * | awk '{ print "  " $5 "  " $NF }')
+(cd "$dist" && stat -c "  %s  %n" -- *)
