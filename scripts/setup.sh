@@ -12,7 +12,7 @@ packages=(
   wine wine32:i386 wine64 fonts-wine fonts-liberation
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
-  libjpeg-turbo-progs dpkg-dev
+  libjpeg-turbo-progs dpkg-dev osslsigncode openssl
 )
 
 need_update=0
@@ -89,5 +89,5 @@ libjpeg_build() {
   echo "$settings" >"$stamp"
   echo "setup: libjpeg-turbo for $arch-w64-mingw32 in $prefix"
 }
-libjpeg_build i686
-libjpeg_build x86_64
+# AC_LIBJPEG_ARCHS limits the builds (e.g. "i686" for a tree that builds only the shipped program).
+for arch in ${AC_LIBJPEG_ARCHS:-i686 x86_64}; do libjpeg_build "$arch"; done

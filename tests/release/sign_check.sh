@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Signs a copy of the program the way the build does (scripts/sign.sh) with a throwaway
+# self-signed certificate made here, and checks the result: the signature verifies, the unsigned
+# program does not, a wrong password fails without touching the file, the carried installer still
+# reads the same, and (with BUILD win64) the signed program still starts under Wine, unpacks the
+# installer, ends on WM_CLOSE with exit code 0 and removes the unpacked file.
+#
+#   sign_check.sh SOURCE_ROOT SFPACK PROGRAM WORK_DIR [BUILD]
+set -euo pipefail
+root=$(realpath "$1") sfpack=$(realpath "$2") program=$(realpath "$3") work=$4 build=${5:-}
+
+case "$work" in
+  */sign-check) ;;
+  *) echo "refusing to clear $work: the work folder must end in /sign-check" >&2; exit 2 ;;
+esac
+rm -rf "$work"
+mkdir -p "$work"
+cd "$work"
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+AC_SIGN_PASSWORD=$(openssl rand -hex 16)
+export AC_SIGN_PASSWORD
+openssl req -x509 -newkey rsa:2048 -nodes -keyout key.pem -out cert.pem -days 1 \
+  -subj "/CN=Throwaway Test Signer" -addext extendedKeyUsage=codeSigning 2>/dev/null
+openssl pkcs12 -export -in cert.pem -inkey key.pem -out signer.p12 -passout env:AC_SIGN_PASSWORD
+
+cp "$program" unsigned.exe
+cp "$program" Project1.exe
+"$root/scripts/sign.sh" Project1.exe signer.p12
+osslsigncode verify -in Project1.exe -CAfile cert.pem >verify.txt || { cat verify.txt; fail "verify"; }
+grep -q "Message digest algorithm *: SHA256" verify.txt || fail "no SHA-256 digest"
+grep -q "Subject: /CN=Throwaway Test Signer" verify.txt || fail "signer not named"
+echo "ok: signature verifies (SHA-256, self-signed test certificate)"
+if osslsigncode verify -in unsigned.exe -CAfile cert.pem >/dev/null 2>&1; then
+  fail "the unsigned program verifies"
+fi
+
+cp unsigned.exe wrong.exe
+if AC_SIGN_PASSWORD=wrong "$root/scripts/sign.sh" wrong.exe signer.p12 >/dev/null 2>&1; then
+  fail "signing with a wrong password succeeded"
+fi
+cmp -s wrong.exe unsigned.exe || fail "a failed signing changed the program"
+echo "ok: a wrong password fails and leaves the program as it was"
+
+[ "$("$sfpack" list Project1.exe)" = "$("$sfpack" list unsigned.exe)" ] || fail "sfpack list"
+"$sfpack" list Project1.exe
+
+[ "$build" = win64 ] || exit 0
+. "$root/scripts/wine-env.sh"
+wine_use win64
+: "${WINEPREFIX:=$root/build/win64/wineprefix}"
+export WINEPREFIX WINEDEBUG=-all
+temp=$("$AC_WINE" winepath -u "$("$AC_WINE" cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')
+installer=$temp/quillmoor_full.exe
+rm -f "$installer"
+size=$("$sfpack" list Project1.exe | sed -n 's/^quillmoor_full\.exe  size \([0-9]*\) .*/\1/p')
+
+"$AC_WINE" "$work/Project1.exe" &
+pid=$!
+for _ in $(seq 600); do
+  [ "$(stat -c %s "$installer" 2>/dev/null)" = "$size" ] && break
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.1
+done
+[ "$(stat -c %s "$installer" 2>/dev/null)" = "$size" ] || fail "the signed program did not unpack"
+# taskkill without /f posts WM_CLOSE to the program's windows; retried until the window exists.
+for _ in $(seq 60); do
+  "$AC_WINE" taskkill /im Project1.exe >/dev/null 2>&1 || true
+  kill -0 $pid 2>/dev/null || break
+  sleep 0.5
+done
+if kill -0 $pid 2>/dev/null; then
+  kill $pid
+  fail "the signed program did not end on WM_CLOSE"
+fi
+code=0
+wait $pid || code=$?
+[ $code = 0 ] || fail "exit code $code after WM_CLOSE"
+[ ! -e "$installer" ] || fail "the unpacked installer was left in $temp"
+echo "ok: the signed program started under Wine, unpacked the installer and ended on WM_CLOSE"
