@@ -15,9 +15,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # Windows programs built here run under Wine, with the loader and the prefix of this build (see
 # wine-run.sh).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${AC_WINE_BUILD})
-
-# A lean program: every function and datum in a section of its own, so that the linker drops what
-# nothing calls (most of the static C++ runtime and libjpeg among it).
-set(CMAKE_C_FLAGS_INIT "-ffunction-sections -fdata-sections")
-set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-Wl,--gc-sections")
