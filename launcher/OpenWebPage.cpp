@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "launcher/ShellOpen.h"
 #include "platform/platform.h"
 
 namespace {
@@ -67,5 +68,5 @@ void OpenWebPage(const std::string& url) {
   if (command.empty()) return;
   // Called even when no program path could be cut out: the shell then fails, silently.
   const std::string program = ProgramPathOf(command);
-  ShellExecuteA(nullptr, "open", program.c_str(), url.c_str(), nullptr, SW_SHOW);
+  ShellOpen(nullptr, program.c_str(), url.c_str());
 }

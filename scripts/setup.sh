@@ -54,18 +54,24 @@ done
 # garbage collection, without the decoder features the program never asks for (other DCT methods,
 # scaled output, merged upsampling, colour quantisation), without reading JPEGMEM from the
 # environment (which links a whole scanf), and with the C runtime's own sprintf for its messages.
+# The 32-bit library carries no unwind tables: its errors leave it by longjmp, never by a C++
+# exception, and the linker keeps every function an unwind table names, used or not. (64-bit
+# Windows requires unwind data for every function, so that build keeps it.)
 # The stamp file records these settings; a library built with others is built again.
 libjpeg_options=(
   -DCMAKE_BUILD_TYPE=MinSizeRel -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF
   -DWITH_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=OFF
-  "-DCMAKE_C_FLAGS=-ffunction-sections -fdata-sections -DNO_GETENV -D__USE_MINGW_ANSI_STDIO=0"
 )
+libjpeg_cflags="-ffunction-sections -fdata-sections -DNO_GETENV -D__USE_MINGW_ANSI_STDIO=0"
+libjpeg_cflags_i686="-fno-asynchronous-unwind-tables -fno-unwind-tables"
 libjpeg_features_off=(DCT_IFAST_SUPPORTED DCT_FLOAT_SUPPORTED IDCT_SCALING_SUPPORTED
   UPSAMPLE_MERGING_SUPPORTED QUANT_1PASS_SUPPORTED QUANT_2PASS_SUPPORTED)
 libjpeg_build() {
   local arch=$1 prefix=$root/build/deps/libjpeg-$1 work=$root/build/deps/src
   local stamp=$prefix/build-options
-  local settings="${libjpeg_options[*]} off: ${libjpeg_features_off[*]}"
+  local cflags=$libjpeg_cflags
+  [ "$arch" = i686 ] && cflags+=" $libjpeg_cflags_i686"
+  local settings="${libjpeg_options[*]} -DCMAKE_C_FLAGS=$cflags off: ${libjpeg_features_off[*]}"
   [ -f "$prefix/lib/libjpeg.a" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$settings" ] && return
   mkdir -p "$work"
   if ! ls "$work"/libjpeg-turbo_*.orig.tar.gz >/dev/null 2>&1; then
@@ -82,7 +88,7 @@ libjpeg_build() {
   done
   cmake -S "$source" -B "$build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" -DCMAKE_INSTALL_PREFIX="$prefix" \
-    "${libjpeg_options[@]}" >/dev/null
+    "${libjpeg_options[@]}" "-DCMAKE_C_FLAGS=$cflags" >/dev/null
   cmake --build "$build" >/dev/null
   rm -rf "$prefix"
   cmake --install "$build" >/dev/null

@@ -1,7 +1,7 @@
 #pragma once
-// The simulated machine's sockets library: whether wsock32.dll is there, how often it is loaded
-// and started, the host's name and the resolver's table, and the buffers Windows keeps per thread
-// for the last host entry and the last address text.
+// The simulated machine's sockets library: whether wsock32.dll is there, how often it (and
+// shell32.dll) is loaded and started, the host's name and the resolver's table, and the buffers
+// Windows keeps per thread for the last host entry and the last address text.
 
 #include <array>
 #include <cstdint>
@@ -24,7 +24,8 @@ struct Network {
 
   bool libraryPresent;
   int loadCount;
-  int startupError;  // 0: WSAStartup succeeds
+  int shellLoadCount;  // shell32.dll, the other library loaded at run time
+  int startupError;    // 0: WSAStartup succeeds
   int startedCount;
   std::string hostName;
   std::map<std::string, std::vector<std::array<uint8_t, 4>>, NameOrder> hosts;

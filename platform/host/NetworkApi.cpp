@@ -1,6 +1,7 @@
 // Run-time library loading and the Windows Sockets 1.1 functions of the simulated machine. The
-// one library, wsock32.dll, exists only under the system directory's full path, so a test sees
-// every path the code asks for in the log, and a bare or relative name finds nothing (as a
+// two libraries loaded at run time, wsock32.dll and shell32.dll (whose ShellExecuteA is the
+// logging one of OutwardApi.cpp), exist only under the system directory's full path, so a test
+// sees every path the code asks for in the log, and a bare or relative name finds nothing (as a
 // planted DLL beside the program must never be what is found).
 
 #include <cstdio>
@@ -22,6 +23,12 @@ constexpr WORD kHighestVersion = 0x0101;
 
 // The handle of the loaded wsock32.dll; any other handle is unknown.
 HMODULE SocketsModule() {
+  static char module;
+  return reinterpret_cast<HMODULE>(&module);
+}
+
+// The handle of the loaded shell32.dll.
+HMODULE ShellModule() {
   static char module;
   return reinterpret_cast<HMODULE>(&module);
 }
@@ -93,8 +100,8 @@ FARPROC Export(F function) {
   return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(function));
 }
 
-bool IsSocketsLibraryPath(const char* path) {
-  const std::string wanted = TheMachine().environment.systemDir + "\\wsock32.dll";
+bool IsSystemLibraryPath(const char* path, const char* fileName) {
+  const std::string wanted = TheMachine().environment.systemDir + "\\" + fileName;
   return path != nullptr && standin::detail::SameName(path, wanted);
 }
 
@@ -105,6 +112,7 @@ namespace standin::detail {
 void Network::Clear() {
   libraryPresent = true;
   loadCount = 0;
+  shellLoadCount = 0;
   startupError = 0;
   startedCount = 0;
   hostName = "standin";
@@ -126,7 +134,11 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE reserved, DWORD flags) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
-  if (!m.network.libraryPresent || !IsSocketsLibraryPath(fileName)) {
+  if (IsSystemLibraryPath(fileName, "shell32.dll")) {
+    ++m.network.shellLoadCount;
+    return ShellModule();
+  }
+  if (!m.network.libraryPresent || !IsSystemLibraryPath(fileName, "wsock32.dll")) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
@@ -135,12 +147,17 @@ HMODULE WINAPI LoadLibraryExA(LPCSTR fileName, HANDLE reserved, DWORD flags) {
 }
 
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
+  // Exported names compare with their case.
+  const std::string name = procName != nullptr ? procName : "";
+  if (module == ShellModule() && Net().shellLoadCount > 0) {
+    if (name == "ShellExecuteA") return Export(&ShellExecuteA);
+    SetLastError(ERROR_PROC_NOT_FOUND);
+    return nullptr;
+  }
   if (module != SocketsModule() || Net().loadCount == 0) {
     SetLastError(ERROR_MOD_NOT_FOUND);
     return nullptr;
   }
-  // Exported names compare with their case.
-  const std::string name = procName != nullptr ? procName : "";
   if (name == "WSAStartup") return Export(&StandInWSAStartup);
   if (name == "WSACleanup") return Export(&StandInWSACleanup);
   if (name == "gethostname") return Export(&StandInGetHostName);
@@ -153,6 +170,10 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 BOOL WINAPI FreeLibrary(HMODULE module) {
   auto& m = TheMachine();
   m.calls.Add({"FreeLibrary", {Pointer(module)}});
+  if (module == ShellModule() && m.network.shellLoadCount > 0) {
+    --m.network.shellLoadCount;
+    return TRUE;
+  }
   if (module != SocketsModule() || m.network.loadCount == 0) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;

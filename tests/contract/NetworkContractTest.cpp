@@ -51,6 +51,13 @@ TEST_F(NetworkContract, LibrariesLoadByFullPathOnly) {
   EXPECT_EQ(Code(ERROR_PROC_NOT_FOUND), GetLastError());
   EXPECT_TRUE(FreeLibrary(sockets));
 
+  // The shell, loaded only when a user's action needs ShellExecuteA.
+  HMODULE shell =
+      LoadLibraryExA(SystemPath("shell32.dll").c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  ASSERT_NE(shell, nullptr);
+  EXPECT_NE(GetProcAddress(shell, "ShellExecuteA"), nullptr);
+  EXPECT_TRUE(FreeLibrary(shell));
+
   // A missing file, by full path or by bare name.
   for (const std::string& missing :
        {SystemPath("ac_no_such_library.dll"), std::string("ac_no_such_library.dll")}) {

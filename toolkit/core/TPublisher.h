@@ -28,12 +28,13 @@
 
 #include "toolkit/core/TClassInfo.h"
 #include "toolkit/core/TEnumInfo.h"
+#include "toolkit/core/TPublisherBase.h"
 #include "toolkit/core/ToolkitErrors.h"
 
 template <class C>
-class TPublisher {
+class TPublisher : private TPublisherBase {
  public:
-  explicit TPublisher(TClassInfo& Info) : info_(Info) {}
+  explicit TPublisher(TClassInfo& Info) : TPublisherBase(Info) {}
 
   template <class G, class S>
   TPublisher& Integer(const char* Name, G Get, S Set, int64_t Default = 0,
@@ -150,22 +151,8 @@ class TPublisher {
   template <class T, class O>
   static T& CheckedCast(O* Object) {
     auto* typed = dynamic_cast<T*>(Object);
-    if (!typed) throw EConvertError("Property table applied to an object of another class");
+    if (!typed) RaiseForeignObject();
     return *typed;
-  }
-
-  TPropInfo& Add(const char* Name, TPropKind Kind, bool ReadOnly) {
-    TPropInfo p;
-    p.Name = Name;
-    p.Kind = Kind;
-    p.ReadOnly = ReadOnly;
-    p.NeverStored = ReadOnly;  // display-only figures are never written
-    return info_.AddProperty(std::move(p));
-  }
-  TPropInfo& Last() {
-    TPropInfo* p = info_.LastProperty();
-    if (!p) throw EToolkitError("No property published yet in " + info_.Name());
-    return *p;
   }
 
   template <class G, class S>
@@ -181,8 +168,6 @@ class TPublisher {
     }
     return p;
   }
-
-  TClassInfo& info_;
 };
 
 // Whether Self declares its own Publish (an inherited one takes a TPublisher of the parent).

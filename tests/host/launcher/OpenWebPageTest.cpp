@@ -62,6 +62,21 @@ TEST_F(OpenWebPageTest, TheAddressIsPassedUnchangedAndUnquoted) {
   EXPECT_EQ(calls[0].args.at(3), url);
 }
 
+// The shell is not imported: it is loaded for the call from the system directory by its full
+// path (never a bare name, which would search the program's folder first) and released after it.
+TEST_F(OpenWebPageTest, LoadsTheShellByItsSystemPathOnlyForTheCall) {
+  Register("\"C:\\Web\\browser.exe\"");
+  standin::SetSystemDirectory("D:\\OS\\System");
+  ASSERT_EQ(Open().size(), 1u);
+  std::vector<std::string> sequence;
+  for (const auto& call : standin::Calls())
+    if (call.function == "LoadLibraryExA" || call.function == "ShellExecuteA" ||
+        call.function == "FreeLibrary")
+      sequence.push_back(call.function == "LoadLibraryExA" ? call.ToString() : call.function);
+  EXPECT_EQ(sequence, (std::vector<std::string>{"LoadLibraryExA(D:\\OS\\System\\shell32.dll, 0, 8)",
+                                                "ShellExecuteA", "FreeLibrary"}));
+}
+
 // The program path is the text between the first and the second double quote; with fewer than
 // two quotes it is empty, and the shell is asked all the same (with "", never a null pointer).
 TEST_F(OpenWebPageTest, CutsTheProgramPathBetweenTheFirstTwoQuotes) {

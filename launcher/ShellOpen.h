@@ -1,0 +1,14 @@
+// Opening a file or program through the Windows shell, for the two user actions that need it
+// (the logo click and the install button).
+//
+// shell32.dll is not imported: loading it and everything it imports would cost every start of
+// the program, while most runs use it once or never. It is loaded from the system directory by
+// its full path when an action asks for it (see TSystemLibrary), and released when the call has
+// returned; a shell that cannot be loaded opens nothing, as a failing ShellExecuteA would.
+#pragma once
+
+#include "platform/platform.h"
+
+// ShellExecuteA(Owner, "open", File, Parameters, no directory, SW_SHOW); the result is not
+// examined.
+void ShellOpen(HWND Owner, const char* File, const char* Parameters);
