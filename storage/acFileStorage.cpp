@@ -1,6 +1,7 @@
 #include "storage/acFileStorage.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "foundation/acUtils.h"
 #include "storage/acSFPack.h"
@@ -8,6 +9,7 @@
 #include "toolkit/core/SameText.h"
 #include "toolkit/core/TCustomMemoryStream.h"
 #include "toolkit/core/TFiler.h"
+#include "toolkit/core/TResourceStream.h"
 #include "toolkit/core/ToolkitErrors.h"
 
 namespace {
@@ -66,11 +68,15 @@ int64_t AreaYieldMax(std::span<const uint8_t> Area) {
   return total;
 }
 
-// Unpacks the area block by block, each into at most kPackBlockMax bytes, as the format has
-// them; returns false when a block is damaged or the blocks do not fill Dest exactly. The block
-// framing is tested again here rather than trusted from AreaYieldMax.
-bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_t& Written) {
+// Unpacks the area block by block, as the format has them, handing each block's bytes to Take
+// (into Dest when one is given, else through a scratch buffer of one block); returns false when
+// a block is damaged, Take refuses a block, or the blocks do not come to exactly Size bytes.
+// The block framing is tested again here rather than trusted from AreaYieldMax.
+using TBlockSink = std::function<bool(const uint8_t* Bytes, size_t Count)>;
+bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_t& Written,
+                const TBlockSink& Take = {}) {
   Written = 0;
+  std::vector<uint8_t> scratch(Dest == nullptr ? kPackBlockMax : 0);
   size_t pos = 0;
   while (pos < Area.size()) {
     if (Area.size() - pos < 2) return false;
@@ -78,9 +84,11 @@ bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_
     pos += 2;
     if (length > Area.size() - pos) return false;
     const size_t room = std::min<size_t>(kPackBlockMax, Size - Written);
-    const UnpackResult part = UnpackBlock(Area.data() + pos, Dest + Written, length, room);
-    Written += part.written;
+    uint8_t* out = Dest != nullptr ? Dest + Written : scratch.data();
+    const UnpackResult part = UnpackBlock(Area.data() + pos, out, length, room);
     if (!part.ok) return false;
+    if (Take && !Take(out, part.written)) return false;
+    Written += part.written;
     pos += length;
   }
   return Written == Size;
@@ -233,6 +241,7 @@ TStoredFile::TStoredFile(TacFileStorage* Owner) : TacAddon(Owner), storage_(Owne
 void TStoredFile::SetContent(std::span<const uint8_t> Bytes) {
   if (Bytes.size() > UINT32_MAX) throw EWriteError("File too large for the storage: " + fileName_);
   data_.Clear();
+  packed_ = {};
   data_.WriteBuffer(Bytes.data(), Bytes.size());
   data_.SetPosition(0);
   fileSize_ = static_cast<uint32_t>(Bytes.size());
@@ -275,14 +284,35 @@ void TStoredFile::ReadPacked(TStream& Stream, uint32_t PackedLength) {
                      " exceeds what the packed data can hold (" + std::to_string(yieldMax) + ")");
 
   data_.Clear();
-  data_.SetSize(unpacked);
-  fileSize_ = unpacked;
+  packed_ = {};
+  fileSize_ = 0;
+  // From the program's own resource the packed bytes stay where they are: they are unpacked here
+  // only to be checked, through one block of scratch memory, and again when written out or when
+  // Data is first asked for. Anything else is unpacked into Data now.
+  const bool lasting = dynamic_cast<const TResourceStream*>(&Stream) != nullptr;
+  if (!lasting) data_.SetSize(unpacked);
   size_t written = 0;
   uint8_t none = 0;  // an empty stream may have no memory at all
-  if (!UnpackArea(area, unpacked != 0 ? data_.Memory() : &none, unpacked, written))
+  uint8_t* dest = lasting ? nullptr : unpacked != 0 ? data_.Memory() : &none;
+  if (!UnpackArea(area, dest, unpacked, written)) {
+    data_.Clear();
     throw EReadError(what + ": packed data damaged or not of the stated size (" +
                      std::to_string(written) + " of " + std::to_string(unpacked) +
                      " bytes unpacked)");
+  }
+  if (lasting) packed_ = area;
+  fileSize_ = unpacked;
+}
+
+const TMemoryStream& TStoredFile::Data() const {
+  if (!packed_.empty()) {
+    data_.SetSize(fileSize_);
+    size_t written = 0;
+    // Checked when read; the resource cannot have changed since.
+    UnpackArea(packed_, fileSize_ != 0 ? data_.Memory() : nullptr, fileSize_, written);
+    packed_ = {};
+  }
+  return data_;
 }
 
 void TStoredFile::ReadRaw(TStream& Stream, uint32_t Size) {
@@ -291,6 +321,7 @@ void TStoredFile::ReadRaw(TStream& Stream, uint32_t Size) {
     throw EReadError("file " + Quoted(fileName_) + ": size " + std::to_string(Size) +
                      " runs past the end (" + std::to_string(left) + " bytes left)");
   data_.Clear();
+  packed_ = {};
   data_.SetSize(Size);
   fileSize_ = Size;
   Stream.ReadBuffer(data_.Memory(), Size);
@@ -302,7 +333,7 @@ void TStoredFile::WriteToStream(TStream& Stream) const {
   Stream.WriteBuffer(fileName_.data(), fileName_.size());
   // PackedSizeMax rather than the historical bound, which falls short for several blocks.
   std::vector<uint8_t> packed(PackedSizeMax(fileSize_));
-  const size_t length = PackData(data_.Memory(), packed.data(), fileSize_, packed.size());
+  const size_t length = PackData(Data().Memory(), packed.data(), fileSize_, packed.size());
   if (length == 0 || length > UINT32_MAX)
     throw EWriteError("file " + Quoted(fileName_) + " could not be packed");
   WriteField(Stream, static_cast<uint32_t>(length));
@@ -337,9 +368,21 @@ bool TStoredFile::WriteDataTo(const std::string& FileName) const {
   HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool complete =
-      WriteFile(file, data_.Memory(), fileSize_, &written, nullptr) && written == fileSize_;
+  bool complete;
+  if (packed_.empty()) {
+    DWORD written = 0;
+    complete =
+        WriteFile(file, data_.Memory(), fileSize_, &written, nullptr) && written == fileSize_;
+  } else {
+    // Block by block from the packed bytes, through one block of memory.
+    size_t unpacked = 0;
+    complete = UnpackArea(
+        packed_, nullptr, fileSize_, unpacked, [file](const uint8_t* Bytes, size_t Count) {
+          DWORD written = 0;
+          return WriteFile(file, Bytes, static_cast<DWORD>(Count), &written, nullptr) &&
+                 written == Count;
+        });
+  }
   CloseHandle(file);
   // A cut-off file must not pass for the stored one.
   if (!complete) DeleteFileA(FileName.c_str());

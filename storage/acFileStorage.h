@@ -108,7 +108,9 @@ class TStoredFile : public TacAddon {
   const std::string& FileName() const { return fileName_; }
   void SetFileName(const std::string& Value) { fileName_ = Value; }
   uint32_t FileSize() const { return fileSize_; }
-  const TMemoryStream& Data() const { return data_; }
+  // The unpacked bytes. A record read from the program's own resource (TResourceStream) keeps
+  // them packed there and unpacks them here when first asked for.
+  const TMemoryStream& Data() const;
   // Replaces the content: Data and FileSize together.
   void SetContent(std::span<const uint8_t> Bytes);
 
@@ -137,7 +139,9 @@ class TStoredFile : public TacAddon {
   TacFileStorage* storage_;
   std::string fileName_;
   uint32_t fileSize_ = 0;
-  TMemoryStream data_;
+  mutable TMemoryStream data_;
+  // The checked packed bytes in the program's resource while Data has not been unpacked yet.
+  mutable std::span<const uint8_t> packed_;
 };
 
 // Carries files in the form data and, when AutoExtract is enabled, writes them out at the end

@@ -1,6 +1,8 @@
-// The "TPF0" form-data reader (ReadComponentRes). It parses a copy of the stream's remaining
-// bytes through the bounds-checked TFormBinaryReader, so damaged data ends in an EReadError with
-// its offset, never in a read outside the data.
+// The "TPF0" form-data reader (ReadComponentRes). It parses the stream's remaining bytes through
+// the bounds-checked TFormBinaryReader, so damaged data ends in an EReadError with its offset,
+// never in a read outside the data. A read-only memory stream (a resource) is parsed where it
+// lies; any other stream, which a component's callback could change under the reader, is copied
+// first.
 #include <span>
 #include <string>
 #include <vector>
@@ -13,6 +15,7 @@
 #include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/TFiler.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/TResourceStream.h"
 #include "toolkit/core/ToolkitErrors.h"
 
 namespace {
@@ -71,7 +74,11 @@ bool IsInteger(uint8_t Type) {
 
 class TFormReader {
  public:
-  TFormReader(std::span<const uint8_t> Data, TComponent& Root) : in_(Data), root_(Root) {}
+  // Lasting: Data lies in memory that outlives every component read (a resource), so binary
+  // properties are handed over as TResourceStream and may be kept as views.
+  TFormReader(std::span<const uint8_t> Data, TComponent& Root, bool Lasting)
+      : in_(Data), root_(Root), lasting_(Lasting) {}
+  bool Lasting() const { return lasting_; }
 
   // Reads signature and root record; returns the number of bytes used.
   size_t Read() {
@@ -326,8 +333,14 @@ class TFormReader {
       if (found_ || !SameText(Name, name_)) return;
       found_ = true;
       if (value_.Type != vaBinary) reader_.WrongType(path_, "binary data", value_);
-      TReadOnlyMemoryStream stream(value_.Bytes);
-      if (ReadData) ReadData(stream);
+      if (!ReadData) return;
+      if (reader_.Lasting()) {
+        TResourceStream stream(value_.Bytes.data(), value_.Bytes.size());
+        ReadData(stream);
+      } else {
+        TReadOnlyMemoryStream stream(value_.Bytes);
+        ReadData(stream);
+      }
     }
     void DefineIntegerProperty(const std::string& Name,
                                const std::function<void(int32_t)>& ReadData,
@@ -381,6 +394,7 @@ class TFormReader {
 
   TFormBinaryReader in_;
   TComponent& root_;
+  bool lasting_;
   TComponent* current_ = nullptr;
   std::vector<TComponent*> loaded_;   // root first, then in creation order
   std::vector<TComponent*> created_;  // by this read, in creation order
@@ -389,10 +403,19 @@ class TFormReader {
 }  // namespace
 
 void ReadComponentRes(TStream& Stream, TComponent& Root) {
-  int64_t start = Stream.Position();
-  int64_t size = Stream.Size();
-  std::vector<uint8_t> bytes(static_cast<size_t>(size > start ? size - start : 0));
-  Stream.ReadBuffer(bytes.data(), bytes.size());
-  size_t used = TFormReader(bytes, Root).Read();
+  const int64_t start = Stream.Position();
+  const int64_t size = Stream.Size();
+  const auto count = static_cast<size_t>(size > start ? size - start : 0);
+  std::vector<uint8_t> copy;
+  std::span<const uint8_t> bytes;
+  if (const auto* fixed = dynamic_cast<const TReadOnlyMemoryStream*>(&Stream)) {
+    if (count > 0) bytes = std::span(fixed->Memory() + start, count);
+  } else {
+    copy.resize(count);
+    Stream.ReadBuffer(copy.data(), copy.size());
+    bytes = copy;
+  }
+  const bool lasting = dynamic_cast<const TResourceStream*>(&Stream) != nullptr;
+  const size_t used = TFormReader(bytes, Root, lasting).Read();
   Stream.SetPosition(start + static_cast<int64_t>(used));
 }

@@ -5,7 +5,7 @@
 
 #include "toolkit/core/FormStreaming.h"
 #include "toolkit/core/TPublisher.h"
-#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/TResourceStream.h"
 #include "toolkit/ui/TApplication.h"
 #include "toolkit/ui/TBitBtn.h"
 #include "toolkit/ui/TControl.h"
@@ -90,7 +90,7 @@ void TForm::LoadFromResource() {
   HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
   const void* data = loaded ? LockResource(loaded) : nullptr;
   if (!data) throw EResNotFound("Resource " + name + " not found");
-  TReadOnlyMemoryStream stream(data, SizeofResource(module, resource));
+  TResourceStream stream(data, SizeofResource(module, resource));
   LoadFromStream(stream);
 }
 

@@ -1,6 +1,7 @@
 // Extraction at the end of loading and removal at destruction, against the simulated machine.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "storage/acFileStorage.h"
 #include "toolkit/core/FormStreaming.h"
 #include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TResourceStream.h"
 
 namespace {
 
@@ -230,6 +232,56 @@ TEST_F(ExtractionTest, FormDataLoadExtractsAndOwnerDestructionRemoves) {
   loaded.reset();
   EXPECT_FALSE(FileText("C:\\TEMP\\quillmoor_full.exe"));
   EXPECT_TRUE(DirExists("C:\\TEMP"));
+}
+
+// Form data read from the program's resource keeps the packed bytes there: they are checked when
+// read, written out block by block, and unpacked into Data only when it is asked for; the result
+// is the same as from any other stream, a short write still leaves nothing, and damage is still
+// found while reading.
+TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
+  RegisterFileStorageClasses();
+  std::string content(200000, '\0');  // several blocks: runs and varied bytes
+  for (size_t i = 0; i < content.size(); ++i)
+    content[i] = static_cast<char>(i % 7000 < 3000 ? 'r' : (i * 131) >> 3);
+  TComponentPtr<TComponent> owner(new TComponent(nullptr));
+  owner->SetName("Form1");
+  auto* storage = new TacFileStorage(owner.get());
+  storage->SetName("acFileStorage1");
+  storage->AddFile("big.bin", std::vector<uint8_t>(content.begin(), content.end()));
+  storage->AutoExtract()->SetEnabled(true);
+  storage->AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
+  TMemoryStream form;
+  WriteComponentRes(form, *owner);
+  const std::vector<uint8_t> bytes(form.Memory(), form.Memory() + form.Size());
+
+  for (const std::optional<uint64_t> room : {std::optional<uint64_t>{}, {70000}}) {
+    standin::Reset();
+    standin::LimitWriteRoom(room);
+    TResourceStream resource(bytes.data(), bytes.size());
+    TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+    ReadComponentRes(resource, *loaded);
+    EXPECT_EQ(FileText("C:\\TEMP\\big.bin"), room ? std::nullopt : std::optional(content));
+    EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+    standin::LimitWriteRoom(std::nullopt);
+    const auto& record =
+        dynamic_cast<TacFileStorage&>(*loaded->FindComponent("acFileStorage1")).StoredFiles(0);
+    EXPECT_EQ(record.FileSize(), content.size());
+    const TMemoryStream& data = record.Data();
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.Memory()), record.FileSize()),
+              content);
+    TMemoryStream again;
+    WriteComponentRes(again, *loaded);
+    EXPECT_EQ(std::vector<uint8_t>(again.Memory(), again.Memory() + again.Size()), bytes);
+  }
+
+  std::vector<uint8_t> damaged = bytes;
+  const std::string name = "big.bin";
+  const auto at = std::search(damaged.begin(), damaged.end(), name.begin(), name.end());
+  ASSERT_NE(at, damaged.end());
+  damaged[static_cast<size_t>(at - damaged.begin()) + name.size() + 4] ^= 1;  // unpacked length
+  TResourceStream resource(damaged.data(), damaged.size());
+  TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+  EXPECT_THROW(ReadComponentRes(resource, *loaded), EReadError);
 }
 
 }  // namespace
