@@ -20,6 +20,11 @@ TCursorTable::~TCursorTable() {
 HCURSOR TCursorTable::Cursors(TCursor Index) const {
   if (Index == crNone) return nullptr;
   if (Index == crDefault) return default_;
+  if (auto system = systemCursors_.find(Index); system != systemCursors_.end()) {
+    const LPCSTR id = system->second;
+    systemCursors_.erase(system);
+    if (HCURSOR loaded = LoadCursorA(nullptr, id)) cursors_[Index] = loaded;
+  }
   auto it = cursors_.find(Index);
   return it != cursors_.end() ? it->second : default_;
 }
@@ -29,6 +34,7 @@ void TCursorTable::SetCursors(TCursor Index, HCURSOR Handle) {
     default_ = Handle ? Handle : ArrowCursor();
     return;
   }
+  systemCursors_.erase(Index);
   if (Handle) {
     cursors_[Index] = Handle;
   } else {
@@ -37,7 +43,15 @@ void TCursorTable::SetCursors(TCursor Index, HCURSOR Handle) {
 }
 
 bool TCursorTable::HasCursor(TCursor Index) const {
-  return Index == crDefault || cursors_.count(Index) != 0;
+  if (Index == crDefault) return true;
+  Cursors(Index);  // whether a system cursor exists is known once it is loaded
+  return cursors_.count(Index) != 0;
+}
+
+void TCursorTable::SetSystemCursor(TCursor Index, LPCSTR Id) {
+  if (Index == crDefault) return;
+  cursors_.erase(Index);
+  systemCursors_[Index] = Id;
 }
 
 TCursorTable* ScreenCursors() {

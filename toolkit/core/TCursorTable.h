@@ -25,10 +25,15 @@ class TCursorTable {
   void SetCursors(TCursor Index, HCURSOR Handle);
   // Whether Index has an entry of its own (crDefault always has).
   bool HasCursor(TCursor Index) const;
+  // Gives Index Windows' own cursor Id (an IDC_ value), loaded when Index is first looked up: a
+  // table of a dozen standard cursors that a program mostly never shows would otherwise cost
+  // a dozen cursor loads at every start. A cursor that cannot be loaded leaves no entry.
+  void SetSystemCursor(TCursor Index, LPCSTR Id);
 
  private:
   HCURSOR default_ = nullptr;
-  std::map<TCursor, HCURSOR> cursors_;
+  mutable std::map<TCursor, HCURSOR> cursors_;
+  mutable std::map<TCursor, LPCSTR> systemCursors_;  // not loaded yet
 };
 
 // The current screen's cursor table (null while there is no screen). The screen object sets it

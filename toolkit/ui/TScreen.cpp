@@ -38,9 +38,7 @@ TScreen::TScreen(TComponent* Owner) : TComponent(Owner) {
 TScreen::~TScreen() = default;
 
 void TScreen::LoadStandardCursors() {
-  for (const TSystemCursor& c : kSystemCursors) {
-    if (HCURSOR h = LoadCursorA(nullptr, c.Id)) SetCursors(c.Number, h);
-  }
+  for (const TSystemCursor& c : kSystemCursors) SetSystemCursor(c.Number, c.Id);
   HCURSOR hand = LoadCursorA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kHandPointResource));
   if (!hand) hand = LoadCursorA(nullptr, IDC_HAND);
   if (!hand) hand = Cursors(crDefault);

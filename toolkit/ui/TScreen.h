@@ -13,8 +13,9 @@ class TScreen : public TComponent, public TCursorTable {
   TOOLKIT_CLASS(TScreen, TComponent)
 
  public:
-  // Fills the table with the standard cursors (Windows' own; crHandPoint from the program's
-  // cursor resource 32761, else Windows' hand, else the arrow) and reads the density.
+  // Fills the table with the standard cursors (Windows' own, loaded when first looked up;
+  // crHandPoint from the program's cursor resource 32761, else Windows' hand, else the arrow)
+  // and reads the density.
   explicit TScreen(TComponent* Owner);
   ~TScreen() override;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/host/StandInFixture.h"
@@ -152,6 +153,22 @@ TEST_F(AcGraphicsTest, MissingSystemCursorsLeaveNoEntry) {
   EXPECT_FALSE(table_->HasCursor(crZoomOut));
   acGraphicsShutDown();
   EXPECT_TRUE(standin::DestroyedCursors().empty());
+}
+
+// The screen's standard cursors are loaded when first looked up, not when the table is filled.
+TEST_F(AcGraphicsTest, SystemCursorsLoadWhenFirstLookedUp) {
+  for (const auto& [number, id] : {std::pair{crArrow, IDC_ARROW},
+                                   {crIBeam, IDC_IBEAM},
+                                   {crCross, IDC_CROSS},
+                                   {crSizeAll, IDC_SIZEALL}})
+    table_->SetSystemCursor(number, id);
+  standin::RemoveSystemCursor(32513);  // IDC_IBEAM, gone before anyone asked for it
+  table_->SetCursors(crSizeAll, nullptr);
+  EXPECT_FALSE(table_->HasCursor(crIBeam));
+  EXPECT_FALSE(table_->HasCursor(crSizeAll));
+  EXPECT_TRUE(table_->HasCursor(crArrow));  // though it is the default cursor's handle too
+  EXPECT_EQ(table_->Cursors(crCross), LoadCursorA(nullptr, IDC_CROSS));
+  EXPECT_NE(table_->Cursors(crCross), table_->Cursors(crDefault));
 }
 
 }  // namespace
