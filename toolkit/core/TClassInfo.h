@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "toolkit/core/TCallable.h"
 #include "toolkit/core/TEvent.h"
 
 class TObject;
@@ -41,20 +42,20 @@ struct TPropInfo {
   int64_t OrdDefault = 0;           // Integer, Boolean, Enumeration, Set
   std::string StrDefault;           // String
 
-  std::function<int64_t(const TObject&)> GetOrd;
-  std::function<void(TObject&, int64_t)> SetOrd;
-  std::function<std::string(const TObject&)> GetStr;
-  std::function<void(TObject&, const std::string&)> SetStr;
+  TCallable<int64_t(const TObject&)> GetOrd;
+  TCallable<void(TObject&, int64_t)> SetOrd;
+  TCallable<std::string(const TObject&)> GetStr;
+  TCallable<void(TObject&, const std::string&)> SetStr;
   // Object: the published object and its declared class. GetSubObject is what the streaming
   // descends into: the same object when it is persistent, null for any other class.
   const TClassInfo* ObjectClass = nullptr;
-  std::function<TObject*(TObject&)> GetObject;
-  std::function<TPersistent*(TObject&)> GetSubObject;
-  std::function<std::string(const TObject&)> GetMethodName;
+  TCallable<TObject*(TObject&)> GetObject;
+  TCallable<TPersistent*(TObject&)> GetSubObject;
+  TCallable<std::string(const TObject&)> GetMethodName;
   // Binds the event to Method of Root; false when the method's parameters do not fit.
-  std::function<bool(TObject&, TObject& Root, const TMethodInfo& Method)> BindMethod;
+  TCallable<bool(TObject&, TObject& Root, const TMethodInfo& Method)> BindMethod;
   // Extra condition of the class for storing (besides differing from the default).
-  std::function<bool(const TObject&)> StoredWhen;
+  TCallable<bool(const TObject&)> StoredWhen;
 
   // Whether the writer stores this property of Object: not NeverStored, the class's condition
   // holds, and (for values) the value differs from the default; an event when it has a name.
@@ -66,14 +67,14 @@ struct TPropInfo {
 struct TFieldInfo {
   std::string Name;
   // Points the field at Component; false when Component is not of the field's class.
-  std::function<bool(TObject& Root, TComponent* Component)> Set;
-  std::function<TComponent*(const TObject& Root)> Get;
+  TCallable<bool(TObject& Root, TComponent* Component)> Set;
+  TCallable<TComponent*(const TObject& Root)> Get;
 };
 
 class TClassInfo {
  public:
   using TFactory = TComponent* (*)(TComponent* Owner);
-  using TPublishFn = std::function<void(TClassInfo&)>;
+  using TPublishFn = TCallable<void(TClassInfo&)>;
 
   // Publish fills this class's own tables (inherited ones are taken from Parent).
   TClassInfo(std::string Name, const TClassInfo* Parent, TFactory Factory,
