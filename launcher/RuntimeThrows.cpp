@@ -1,15 +1,16 @@
-// The program's own versions of the C++ runtime's throw helpers (std::__throw_length_error and
-// its kin), which the standard containers and strings call when a size or index is out of range.
+// The shipped programs' own versions of the C++ runtime's throw helpers (std::__throw_length_error
+// and its kin), which the standard containers and strings call when a size or index is out of
+// range.
 //
 // The runtime's versions throw std::length_error, std::out_of_range and the rest of the
 // std::logic_error family, whose constructors take both kinds of std::string the runtime carries;
 // linking them pulls in the runtime's copy-on-write string, its current string and the random
-// device that shares their object file: about 70 KB, a sixth of the program. These throw the
+// device that shares their object file: about 80 KB, an eighth of the launcher. These throw the
 // standard bad_* types where the runtime does, and for the logic and runtime errors an exception
-// of our own that is a std::exception, which is all the program catches (the application's error
-// box and WinMain). Being defined here, in an object of the program, they keep the runtime's
-// object out of the link; one that is missing here would bring it back and fail the link with
-// duplicate definitions, so the set cannot silently drift.
+// of our own that is a std::exception, which is all the programs catch (the application's error
+// box, WinMain, sysinfo's main). Being defined here, in an object of the program, they keep the
+// runtime's object out of the link; one that is missing here would bring it back and fail the
+// link with duplicate definitions, so the set cannot silently drift.
 
 #include <bits/functexcept.h>
 
