@@ -46,9 +46,10 @@ struct TPropInfo {
   TCallable<std::string(const TObject&)> GetStr;
   TCallable<void(TObject&, const std::string&)> SetStr;
   // Object: the published object and its declared class. GetSubObject is what the streaming
-  // descends into: the same object when it is persistent, null for any other class.
+  // descends into: the same object when it is persistent, null for any other class. (Not named
+  // GetObject: <windows.h> defines that as a macro, which would give this record two layouts.)
   const TClassInfo* ObjectClass = nullptr;
-  TCallable<TObject*(TObject&)> GetObject;
+  TCallable<TObject*(TObject&)> GetObjectValue;
   TCallable<TPersistent*(TObject&)> GetSubObject;
   TCallable<std::string(const TObject&)> GetMethodName;
   // Binds the event to Method of Root; false when the method's parameters do not fit.

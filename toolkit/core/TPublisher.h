@@ -80,7 +80,7 @@ class TPublisher : private TPublisherBase {
     static_assert(std::is_base_of_v<TObject, T>, "Object publishes a pointer to a TObject");
     TPropInfo& p = Add(Name, TPropKind::Object, false);
     p.ObjectClass = &T::StaticClassInfo();
-    p.GetObject = [Get](TObject& O) -> TObject* {
+    p.GetObjectValue = [Get](TObject& O) -> TObject* {
       return std::invoke(Get, static_cast<const C&>(Self(O)));
     };
     if constexpr (std::is_base_of_v<TPersistent, T>) {

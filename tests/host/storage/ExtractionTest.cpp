@@ -227,7 +227,7 @@ TEST_F(ExtractionTest, FormDataLoadExtractsAndOwnerDestructionRemoves) {
   const TPropInfo* files = storage.ClassInfo().FindProperty("Files");
   ASSERT_NE(files, nullptr);
   EXPECT_EQ(files->ObjectClass, &TacObjectList::StaticClassInfo());
-  EXPECT_EQ(files->GetObject(storage), &storage.Files());
+  EXPECT_EQ(files->GetObjectValue(storage), &storage.Files());
   EXPECT_FALSE(files->IsStored(storage));
   loaded.reset();
   EXPECT_FALSE(FileText("C:\\TEMP\\quillmoor_full.exe"));
