@@ -1,6 +1,7 @@
 # The part of the mingw-w64 cross toolchains that both targets share; the including file sets
 # CMAKE_SYSTEM_PROCESSOR, tool_prefix and AC_WINE_BUILD first. The posix threads flavour of the
-# compilers is used; programs are linked static.
+# compilers is used (the shipped programs link the win32 flavour's runtime, see
+# launcher/CMakeLists.txt); programs are linked static.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_C_COMPILER ${tool_prefix}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${tool_prefix}-g++-posix)

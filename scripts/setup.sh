@@ -7,8 +7,8 @@ root=$(pwd)
 
 packages=(
   g++ cmake ninja-build pkg-config python3
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686 nasm
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 nasm
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine fonts-liberation
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
@@ -39,7 +39,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 fi
 
-# The posix-threads flavour of the cross compilers is the one we build with.
+# The posix-threads flavour of the cross compilers is the one we build with (the shipped programs
+# link the win32 flavour's runtime, see launcher/CMakeLists.txt).
 for target in i686-w64-mingw32 x86_64-w64-mingw32; do
   for tool in gcc g++; do
     alt=/usr/bin/$target-$tool-posix
