@@ -50,6 +50,13 @@ Bytes Shape(std::mt19937& rng, int shape, size_t size) {
   }
 }
 
+// The codec's own processor check agrees with the compiler's: a wrong answer would skip the AVX2
+// cases below without a word, or run AVX2 code where it faults.
+TEST(SFPackPaths, Avx2IsTakenExactlyWhereTheProcessorAndSystemHaveIt) {
+  __builtin_cpu_init();
+  EXPECT_EQ(SetSFPackAvx2Allowed(true), __builtin_cpu_supports("avx2") != 0);
+}
+
 class SFPackRoundTrip : public sfpack_test::BothPaths {};
 INSTANTIATE_TEST_SUITE_P(Paths, SFPackRoundTrip, testing::Values(false, true),
                          sfpack_test::PathName);
