@@ -368,20 +368,17 @@ bool TStoredFile::WriteDataTo(const std::string& FileName) const {
   HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  const auto writeAll = [file](const uint8_t* Bytes, size_t Count) {
+    DWORD written = 0;
+    return WriteFile(file, Bytes, static_cast<DWORD>(Count), &written, nullptr) && written == Count;
+  };
   bool complete;
   if (packed_.empty()) {
-    DWORD written = 0;
-    complete =
-        WriteFile(file, data_.Memory(), fileSize_, &written, nullptr) && written == fileSize_;
+    complete = writeAll(data_.Memory(), fileSize_);
   } else {
     // Block by block from the packed bytes, through one block of memory.
     size_t unpacked = 0;
-    complete = UnpackArea(
-        packed_, nullptr, fileSize_, unpacked, [file](const uint8_t* Bytes, size_t Count) {
-          DWORD written = 0;
-          return WriteFile(file, Bytes, static_cast<DWORD>(Count), &written, nullptr) &&
-                 written == Count;
-        });
+    complete = UnpackArea(packed_, nullptr, fileSize_, unpacked, writeAll);
   }
   CloseHandle(file);
   // A cut-off file must not pass for the stored one.
