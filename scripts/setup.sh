@@ -9,17 +9,13 @@ packages=(
   g++ cmake ninja-build pkg-config python3
   g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686 nasm
   g++-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64
-  wine wine32:i386 wine64 fonts-wine fonts-liberation
+  wine wine64 fonts-wine fonts-liberation libz-mingw-w64
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
   libjpeg-turbo-progs dpkg-dev osslsigncode openssl
 )
 
 need_update=0
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  need_update=1
-fi
 src_list=/etc/apt/sources.list.d/debian-src.sources
 if ! grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/ && ! grep -qs '^deb-src' /etc/apt/sources.list; then
   sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources >"$src_list"
