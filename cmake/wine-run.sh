@@ -3,12 +3,12 @@
 # Wine, in that build tree's private prefix, so tests never touch the developer's own Wine setup.
 # scripts/test.sh creates the prefix, the virtual display and a persistent wineserver; run on its
 # own this still works, only slower.
-here=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd)
 build=$1
 shift
-. "$here/scripts/wine-env.sh"
+. "$root/scripts/wine-env.sh"
 wine_use "$build"
-: "${WINEPREFIX:=$here/build/$build/wineprefix}"
+: "${WINEPREFIX:=$root/build/$build/wineprefix}"
 : "${WINEDEBUG:=-all}"
 export WINEPREFIX WINEDEBUG
 exec "$AC_WINE" "$@"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs everything the builds need on a Debian 12 machine (run as root) and cross-builds
-# libjpeg-turbo for i686- and x86_64-w64-mingw32. Safe to run again: it skips what is already there.
+# Installs everything the builds need on a Debian 12 machine (run as root), cross-builds
+# libjpeg-turbo for i686- and x86_64-w64-mingw32 and prepares the emulated 32-bit Wine in
+# build/wine32. Safe to run again: it skips what is already there.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -94,3 +95,7 @@ libjpeg_build() {
 }
 # AC_LIBJPEG_ARCHS limits the builds (e.g. "i686" for a tree that builds only the shipped program).
 for arch in ${AC_LIBJPEG_ARCHS:-i686 x86_64}; do libjpeg_build "$arch"; done
+
+# The 32-bit Windows programs run under Debian's 32-bit Wine emulated by qemu-i386, all of it in
+# build/wine32 (see emulation/wine32-sysroot.sh): nothing i386 is installed on the system.
+"$root/emulation/wine32-sysroot.sh" "$root/build/wine32"

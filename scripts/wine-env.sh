@@ -2,27 +2,27 @@
 # prefix, a virtual display when there is no screen, and one persistent wineserver so each Windows
 # program starts in milliseconds.
 
-# The command that runs Windows programs; wine_use sets it for a build.
+# The command that runs Windows programs; wine_use sets it for a build. The caller sets root, the
+# repository folder, before sourcing this file.
 AC_WINE=${AC_WINE:-wine}
 
-# wine_use BUILD: the loader for the programs of build/BUILD, in AC_WINE. win64 takes the 64-bit
-# loader by its path, because /usr/bin/wine starts the 32-bit one whenever wine32 is installed, and
-# names it in WINELOADER so that Wine starts further processes with it too. Every other build uses
-# `wine`. The `wineserver` wrapper runs the 64-bit server, which serves both.
+# The 64-bit Wine loader, run natively: it serves the win64 build and looks after the prefixes.
+AC_WINE64=/usr/lib/wine/wine64
+
+# wine_use BUILD: the loader for the programs of build/BUILD, in AC_WINE. The 32-bit programs (win32,
+# the build we ship) run under Debian's 32-bit Wine emulated by qemu-i386, from build/wine32 (made
+# by emulation/wine32-sysroot.sh through setup.sh): on our machines the kernel runs no 32-bit code,
+# and on those that do, the same road runs the same way. win64 takes the 64-bit loader by its path
+# and names it in WINELOADER so that Wine starts further processes with it too. The `wineserver`
+# command runs the native 64-bit server, which serves both.
 wine_use() {
   if [ "$1" = win64 ]; then
-    export WINELOADER=/usr/lib/wine/wine64
+    export WINELOADER=$AC_WINE64
     AC_WINE=$WINELOADER
   else
     unset WINELOADER
-    AC_WINE=wine
+    AC_WINE=$root/build/wine32/wine
   fi
-}
-
-# wine_runs_32bit: whether this machine runs 32-bit programs at all; a kernel without 32-bit
-# emulation cannot start the 32-bit Wine loader.
-wine_runs_32bit() {
-  /usr/lib/wine/wine --version >/dev/null 2>&1
 }
 
 # wine_prefix_fonts: Wine's own fonts (package fonts-wine, /usr/share/wine/fonts) into the prefix's
@@ -37,19 +37,37 @@ wine_prefix_fonts() {
   cp -u /usr/share/wine/fonts/* "$fonts"/
 }
 
-# wine_prefix_init PREFIX: create the prefix once (with the loader chosen by wine_use), with a fixed
-# virtual desktop so windows get frames and a known screen size, and Wine's own fonts.
+# wine_prefix_syswow64: the 32-bit half of the prefix. The native 64-bit wineboot that makes the
+# prefix cannot run its 32-bit part, so syswow64 stays empty and a 32-bit program finds no
+# kernel32.dll; it gets links to the emulated Wine's 32-bit DLLs instead, and the mingw zlib1.dll
+# that Debian's 32-bit user32.dll imports. Done on every start: cheap, and it mends older prefixes.
+wine_prefix_syswow64() {
+  local syswow64=$WINEPREFIX/drive_c/windows/syswow64
+  local dlls=$root/build/wine32/root/usr/lib/i386-linux-gnu/wine/i386-windows
+  [ -d "$dlls" ] && [ -d "$syswow64" ] || return 0
+  ln -sf "$dlls"/* "$syswow64"/
+  ln -sf /usr/i686-w64-mingw32/lib/zlib1.dll "$syswow64"/zlib1.dll
+}
+
+# wine_prefix_init PREFIX: create the prefix once, with the native 64-bit loader, with a fixed
+# virtual desktop so windows get frames and a known screen size (and no second wait at exit, which
+# a bare X display without window manager causes), Wine's own fonts and the 32-bit DLLs.
 wine_prefix_init() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    "$AC_WINE" wineboot -i >/dev/null 2>&1 || true
-    "$AC_WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-    "$AC_WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+    (
+      export WINELOADER=$AC_WINE64
+      "$AC_WINE64" wineboot -i >/dev/null 2>&1 || true
+      "$AC_WINE64" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+      "$AC_WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
+        >/dev/null 2>&1
+    )
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
   fi
   wine_prefix_fonts
+  wine_prefix_syswow64
 }
 
 # display_start: use the caller's screen if there is one, otherwise start Xvfb on a free number.
