@@ -64,8 +64,8 @@ cmake --preset win32 "${signing[@]}" >/dev/null
 cmake --build --preset win32 --target "${targets[@]}" >/dev/null
 cp "${shipped[@]}" "$dist/"
 
-# The screenshot of the program's window, taken by the clone's own screenshot script (the 64-bit
-# build where no 32-bit program runs).
+# The screenshot of the shipped program's window, taken by the clone's own screenshot script
+# (under the clone's emulated 32-bit Wine).
 echo "== screenshot with scripts/screenshot.sh"
 ./scripts/screenshot.sh "$dist/window.png" >"$folder/screenshot.log" 2>&1 || {
   cat "$folder/screenshot.log" >&2

@@ -6,8 +6,8 @@
 #
 #   scripts/screenshot.sh [OUTPUT]     (default: docs/window.png in the repository)
 #
-# Like run.sh it runs the 32-bit program, or the 64-bit build of it where the kernel runs no
-# 32-bit programs. Installs nothing: run scripts/setup.sh first on a fresh machine.
+# Like run.sh it runs the 32-bit program we ship, under the emulated 32-bit Wine of build/wine32.
+# Installs nothing: run scripts/setup.sh first on a fresh machine.
 set -euo pipefail
 out=${1:-}
 cd "$(dirname "$0")/.."
@@ -22,12 +22,11 @@ timeout_s=120
 
 . scripts/wine-env.sh
 preset=win32
-wine_runs_32bit || preset=win64
 
 cmake --preset host >/dev/null
 cmake --build --preset host --target formconv sfpack padinstaller >/dev/null
 cmake --preset $preset >/dev/null
-cmake --build --preset $preset --target Project1 >/dev/null
+cmake --build --preset $preset --target Project1 closewindow >/dev/null
 
 work=$(mktemp -d)
 trap 'wine_env_stop; rm -rf "$work"' EXIT
@@ -75,7 +74,7 @@ mkdir -p "$(dirname "$out")"
 convert "$work/desk.png" -crop "$crop" +repage -strip -define png:exclude-chunks=date,time "$out"
 echo "screenshot: $out ($(identify -format '%wx%h' "$out"), window ${width}x$height at $x,$y)"
 
-# Closed as a user closes it (taskkill without /f asks the window to close), so the program
-# deletes the installer it unpacked into the prefix's TEMP; the exit trap ends what is left.
-"$AC_WINE" taskkill /im Project1.exe >/dev/null 2>&1 || true
+# Closed as a user closes it (WM_CLOSE, as from the close box), so the program deletes the
+# installer it unpacked into the prefix's TEMP; the exit trap ends what is left.
+"$AC_WINE" "$root/build/$preset/bin/closewindow.exe" Installation 10 >/dev/null 2>&1 || true
 for _ in $(seq 50); do kill -0 "$program" 2>/dev/null || break; sleep 0.2; done

@@ -49,12 +49,32 @@ wine_prefix_syswow64() {
   ln -sf /usr/i686-w64-mingw32/lib/zlib1.dll "$syswow64"/zlib1.dll
 }
 
+# wine_prefix_wow64_registry: what Windows keeps for 32-bit programs in their own registry view
+# (Program Files (x86), the 32-bit version keys, ...). wineboot writes it from wine.inf's section
+# Wow64Install with the 32-bit rundll32, which the native wineboot cannot start; here the emulated
+# one installs that section's registry part alone. The rest of the section would install fake DLLs
+# over the syswow64 links, that is, into the emulated Wine's own files.
+wine_prefix_wow64_registry() {
+  local inf=$WINEPREFIX/wow64-registry.inf
+  [ -x "$root/build/wine32/wine" ] || return 0
+  {
+    cat /usr/share/wine/wine.inf
+    printf '\n[Wow64Registry]\n'
+    sed -n '/^\[Wow64Install\]/,/^$/p' /usr/share/wine/wine.inf | sed -n '/^AddReg=/,/^$/p'
+  } >"$inf"
+  "$root/build/wine32/wine" rundll32.exe setupapi.dll,InstallHinfSection Wow64Registry 128 \
+    "Z:$(printf '%s' "$inf" | tr / '\\')" >/dev/null 2>&1
+}
+
 # wine_prefix_init PREFIX: create the prefix once, with the native 64-bit loader, with a fixed
 # virtual desktop so windows get frames and a known screen size (and no second wait at exit, which
-# a bare X display without window manager causes), Wine's own fonts and the 32-bit DLLs.
+# a bare X display without window manager causes), the 32-bit registry view, Wine's own fonts and
+# the 32-bit DLLs.
 wine_prefix_init() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  local new=0
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    new=1
     mkdir -p "$WINEPREFIX"
     (
       export WINELOADER=$AC_WINE64
@@ -63,11 +83,14 @@ wine_prefix_init() {
       "$AC_WINE64" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f \
         >/dev/null 2>&1
     )
-    wineserver -k 2>/dev/null || true
-    wineserver -w 2>/dev/null || true
   fi
   wine_prefix_fonts
   wine_prefix_syswow64
+  if [ $new = 1 ]; then
+    wine_prefix_wow64_registry
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+  fi
 }
 
 # display_start: use the caller's screen if there is one, otherwise start Xvfb on a free number.

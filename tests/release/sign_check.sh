@@ -2,12 +2,13 @@
 # Signs a copy of the program the way the build does (scripts/sign.sh) with a throwaway
 # self-signed certificate made here, and checks the result: the signature verifies, the unsigned
 # program does not, a wrong password fails without touching the file, the carried installer still
-# reads the same, and (with BUILD win64) the signed program still starts under Wine, unpacks the
-# installer, ends on WM_CLOSE with exit code 0 and removes the unpacked file.
+# reads the same, and (given the BUILD, win32 or win64) the signed program still starts under Wine,
+# unpacks the installer, ends on WM_CLOSE with exit code 0 and removes the unpacked file.
 #
-#   sign_check.sh SOURCE_ROOT SFPACK PROGRAM WORK_DIR [BUILD]
+#   sign_check.sh SOURCE_ROOT SFPACK PROGRAM WORK_DIR [BUILD CLOSEWINDOW_EXE]
 set -euo pipefail
 root=$(realpath "$1") sfpack=$(realpath "$2") program=$(realpath "$3") work=$4 build=${5:-}
+closewindow=${6:+$(realpath "$6")}
 
 case "$work" in
   */sign-check) ;;
@@ -46,10 +47,10 @@ echo "ok: a wrong password fails and leaves the program as it was"
 [ "$("$sfpack" list Project1.exe)" = "$("$sfpack" list unsigned.exe)" ] || fail "sfpack list"
 "$sfpack" list Project1.exe
 
-[ "$build" = win64 ] || exit 0
+[ -n "$build" ] || exit 0
 . "$root/scripts/wine-env.sh"
-wine_use win64
-: "${WINEPREFIX:=$root/build/win64/wineprefix}"
+wine_use "$build"
+: "${WINEPREFIX:=$root/build/$build/wineprefix}"
 export WINEPREFIX WINEDEBUG=-all
 temp=$("$AC_WINE" winepath -u "$("$AC_WINE" cmd /c echo %TEMP% | tr -d '\r')" | tr -d '\r')
 installer=$temp/quillmoor_full.exe
@@ -64,12 +65,9 @@ for _ in $(seq 600); do
   sleep 0.1
 done
 [ "$(stat -c %s "$installer" 2>/dev/null)" = "$size" ] || fail "the signed program did not unpack"
-# taskkill without /f posts WM_CLOSE to the program's windows; retried until the window exists.
-for _ in $(seq 60); do
-  "$AC_WINE" taskkill /im Project1.exe >/dev/null 2>&1 || true
-  kill -0 $pid 2>/dev/null || break
-  sleep 0.5
-done
+# WM_CLOSE to the window, as its close box sends it.
+"$AC_WINE" "$closewindow" Installation 60 || true
+for _ in $(seq 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 if kill -0 $pid 2>/dev/null; then
   kill $pid
   fail "the signed program did not end on WM_CLOSE"

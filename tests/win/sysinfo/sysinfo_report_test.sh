@@ -5,11 +5,14 @@
 # markers are written into the 9x key, the NT key and the 9x network and dial-up keys first and
 # put back as they were afterwards; each version runs from its own renamed copy with a per-program
 # Wine version setting (AppDefaults\<name>.exe, value Version), so the prefix keeps its version.
+# A program of BITS (32 or 64) sees the registry view, folders and processor of its kind: the
+# markers go into its own view, decoys into the other one.
 #
-#   sysinfo_report_test.sh SYSINFO_EXE WORK_DIR WINE_RUN...
+#   sysinfo_report_test.sh SYSINFO_EXE WORK_DIR BITS WINE_RUN...
 set -u
-exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") work=$2
-shift 2
+exe=$(cd "$(dirname "$1")" && pwd)/$(basename "$1") work=$2 bits=$3
+shift 3
+own_view=/reg:$bits other_view=/reg:$((96 - bits))
 mkdir -p "$work"
 cd "$work" || exit 1
 # The Wine command as one program, usable inside functions.
@@ -60,6 +63,18 @@ check default.txt WinNT True
 check default.txt ComputerName "$(w cmd /c echo %COMPUTERNAME%)"
 check default.txt DirTemp "$(w cmd /c echo %TEMP%)"
 check default.txt ScreenResolution sr1024x768
+# What a program of its kind sees, asked of Wine's own cmd of that kind: on 64-bit Windows a 32-bit
+# program is told of an Intel processor (PROCESSOR_ARCHITECTURE x86) and of Program Files (x86).
+case $(w cmd /c echo %PROCESSOR_ARCHITECTURE%) in
+  x86) check default.txt CPUArchitecture paINTEL ;;
+  *) check default.txt CPUArchitecture paUNKNOWN ;;
+esac
+check default.txt DirProgramFiles "$(w cmd /c echo %ProgramFiles%)"
+check default.txt DirCommonFiles "$(w cmd /c echo %CommonProgramFiles%)"
+if [ "$bits" = 32 ]; then
+  check default.txt DirProgramFiles 'C:\Program Files (x86)'
+  check default.txt CPUArchitecture paINTEL
+fi
 # "Microsoft Windows 6.1.7601" (Windows itself: "... [Version 6.1.7601]")
 ver=$(w cmd /c ver | sed -n 's/.*[^0-9.]\([0-9]*\.[0-9]*\.[0-9]*\).*/\1/p')
 check default.txt WinVersionMajor "${ver%%.*}"
@@ -97,27 +112,30 @@ k9x='HKLM\Software\Microsoft\Windows\CurrentVersion'
 knt='HKLM\Software\Microsoft\Windows NT\CurrentVersion'
 knet='HKLM\System\CurrentControlSet\Services\VxD\VNETSUP'
 kdial='HKLM\System\CurrentControlSet\Services\RemoteAccess'
-# key|value|marker; every value is saved first and put back (or removed) at the end.
-markers="$k9x|RegisteredOwner|owner 9x
-$k9x|RegisteredOrganization|company 9x
-$k9x|ProductId|id 9x
-$k9x|ProductName|product 9x
-$k9x|Version|version 9x
-$knt|RegisteredOwner|owner NT
-$knt|RegisteredOrganization|company NT
-$knt|ProductId|id NT
-$knt|ProductName|Microsoft product NT
-$knet|Comment|comment 9x
-$knet|Workgroup|workgroup 9x"
+# view|key|value|marker; every value is saved first and put back (or removed) at the end. The
+# owners in the other registry view are decoys: the program must not read them.
+markers="$own_view|$k9x|RegisteredOwner|owner 9x
+$own_view|$k9x|RegisteredOrganization|company 9x
+$own_view|$k9x|ProductId|id 9x
+$own_view|$k9x|ProductName|product 9x
+$own_view|$k9x|Version|version 9x
+$own_view|$knt|RegisteredOwner|owner NT
+$own_view|$knt|RegisteredOrganization|company NT
+$own_view|$knt|ProductId|id NT
+$own_view|$knt|ProductName|Microsoft product NT
+$own_view|$knet|Comment|comment 9x
+$own_view|$knet|Workgroup|workgroup 9x
+$other_view|$k9x|RegisteredOwner|owner of the other view
+$other_view|$knt|RegisteredOwner|owner of the other view"
 : >saved.txt
-echo "$markers" | while IFS='|' read -r key name marker; do
-  old=$(w reg query "$key" /v "$name" | sed -n "s/^ *$name *REG_SZ *//p")
-  if w reg query "$key" /v "$name" | grep -q "REG_SZ"; then
-    printf '%s|%s|1|%s\n' "$key" "$name" "$old" >>saved.txt
+echo "$markers" | while IFS='|' read -r view key name marker; do
+  old=$(w reg query "$key" /v "$name" "$view" | sed -n "s/^ *$name *REG_SZ *//p")
+  if w reg query "$key" /v "$name" "$view" | grep -q "REG_SZ"; then
+    printf '%s|%s|%s|1|%s\n' "$view" "$key" "$name" "$old" >>saved.txt
   else
-    printf '%s|%s|0|\n' "$key" "$name" >>saved.txt
+    printf '%s|%s|%s|0|\n' "$view" "$key" "$name" >>saved.txt
   fi
-  ./wine.sh reg add "$key" /v "$name" /d "$marker" /f >/dev/null 2>&1
+  ./wine.sh reg add "$key" /v "$name" /d "$marker" /f "$view" >/dev/null 2>&1
 done
 dial_existed=0
 w reg query "$kdial" >/dev/null 2>&1 && [ -n "$(w reg query "$kdial")" ] && dial_existed=1
@@ -142,11 +160,11 @@ run win98 win98_off.txt
 run win98 win98_none.txt
 
 # Put every value back as it was.
-while IFS='|' read -r key name had old; do
+while IFS='|' read -r view key name had old; do
   if [ "$had" = 1 ]; then
-    ./wine.sh reg add "$key" /v "$name" /d "$old" /f >/dev/null 2>&1
+    ./wine.sh reg add "$key" /v "$name" /d "$old" /f "$view" >/dev/null 2>&1
   else
-    ./wine.sh reg delete "$key" /v "$name" /f >/dev/null 2>&1
+    ./wine.sh reg delete "$key" /v "$name" /f "$view" >/dev/null 2>&1
   fi
 done <saved.txt
 [ $dial_existed = 1 ] || ./wine.sh reg delete "$kdial" /f >/dev/null 2>&1
