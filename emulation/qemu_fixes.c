@@ -86,7 +86,8 @@ enum { SIGACTION_WORDS = 35, SIGACTION_FLAGS = 33, SA_SIGINFO = 4, SIGSEGV = 11 
 
 __attribute__((visibility("default"))) int sigaction(int signal, const void* action, void* old) {
   static int (*real_sigaction)(int, const void*, void*);
-  if (!real_sigaction) real_sigaction = (int (*)(int, const void*, void*))dlsym(RTLD_NEXT, "sigaction");
+  if (!real_sigaction)
+    real_sigaction = (int (*)(int, const void*, void*))dlsym(RTLD_NEXT, "sigaction");
   const unsigned* words = action;
   if (signal != SIGSEGV || !words || !(words[SIGACTION_FLAGS] & SA_SIGINFO) || words[0] <= 1)
     return real_sigaction(signal, action, old); /* not a handler of Wine's (or SIG_DFL/SIG_IGN) */

@@ -1,7 +1,7 @@
-// closewindow.exe TITLE [SECONDS]: asks the top-level window titled TITLE to close, as its close box
-// does (WM_CLOSE), and waits until it is gone. Waits up to SECONDS (default 30) for the window to
-// appear first. Exit code 0 when the window appeared and went, 1 when it never appeared, 2 when it
-// stayed. The scripts use it to end a program under Wine as a user would; Wine's taskkill /im
+// closewindow.exe TITLE [SECONDS]: asks the top-level window titled TITLE to close, as its close
+// box does (WM_CLOSE), and waits until it is gone. Waits up to SECONDS (default 30) for the window
+// to appear first. Exit code 0 when the window appeared and went, 1 when it never appeared, 2 when
+// it stayed. The scripts use it to end a program under Wine as a user would; Wine's taskkill /im
 // cannot name the processes of the emulated 32-bit Wine.
 
 #include <cstdio>
