@@ -8,6 +8,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 started=$(date +%s)
+stage_started=$started
+
+# stage_done NAME: how long the stage that ends here took, and the total so far.
+stage_done() {
+  local now
+  now=$(date +%s)
+  echo "== $1: $((now - stage_started)) s (total $((now - started)) s)"
+  stage_started=$now
+}
 
 # build PRESET: configure and build one preset.
 build() {
@@ -28,19 +37,24 @@ wine_tests() {
 }
 
 ./scripts/setup.sh
-echo "== set-up done in $(($(date +%s) - started)) s"
-
+stage_done "set-up"
 build host
+stage_done "host build"
 ctest --preset host -j2
+stage_done "host tests"
 
 build win32
+stage_done "win32 build"
 . scripts/wine-env.sh
 trap wine_env_stop EXIT
 display_start
 wine_tests win32
+stage_done "win32 tests under the emulated 32-bit Wine"
 if [ "${AC_TEST_WIN64:-0}" = 1 ]; then
   build win64
+  stage_done "win64 build"
   wine_tests win64
+  stage_done "win64 tests"
 fi
 
 echo "== all tests passed in $(($(date +%s) - started)) s"
