@@ -63,3 +63,41 @@ function(ac_fuzzer target)
                    sh -c "mkdir -p ${work} && exec \"$0\" -max_total_time=10 -rss_limit_mb=1024 -timeout=10 ${work} ${corpus_dirs}"
                    $<TARGET_FILE:${target}>)
 endfunction()
+
+# The linker writes a map of the program beside it (<target>.map): where each input section and
+# each global symbol lies. It leaves the program's bytes as they are.
+function(ac_link_map target)
+  target_link_options(${target} PRIVATE -Wl,-Map=$<TARGET_FILE_DIR:${target}>/${target}.map)
+endfunction()
+
+# What the check of a 32-bit program's instructions (tests/e2e/check_sse.sh) reads beside a
+# program shipped without its symbol table: the linker's map, which tells the code in its .text
+# from the data that the linker script also puts there, and <target>_symbols, the same link of the
+# same objects with the symbol table kept, which names every function, also the local ones that
+# the map leaves out (with link-time optimisation, all of our code is one input section). Neither
+# changes the program's bytes.
+function(ac_instruction_check_files target)
+  if(NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
+  ac_link_map(${target})
+  # The objects of linked object libraries come first on the program's link line, as here.
+  get_target_property(libs ${target} LINK_LIBRARIES)
+  set(objects)
+  set(libraries)
+  foreach(lib IN LISTS libs)
+    set(type)
+    if(TARGET ${lib})
+      get_target_property(type ${lib} TYPE)
+    endif()
+    if(type STREQUAL "OBJECT_LIBRARY")
+      list(APPEND objects $<TARGET_OBJECTS:${lib}>)
+    else()
+      list(APPEND libraries ${lib})
+    endif()
+  endforeach()
+  get_target_property(win32 ${target} WIN32_EXECUTABLE)
+  add_executable(${target}_symbols ${objects} $<TARGET_OBJECTS:${target}>)
+  set_target_properties(${target}_symbols PROPERTIES WIN32_EXECUTABLE "$<BOOL:${win32}>")
+  target_link_libraries(${target}_symbols PRIVATE ${libraries})
+endfunction()

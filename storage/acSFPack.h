@@ -50,9 +50,19 @@ UnpackResult UnpackBlock(const uint8_t* block, uint8_t* dest, uint32_t length, s
 // `destSize` bytes. The caller reads the unpacked length itself and compares it with `written`.
 UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, size_t destSize);
 
-// The codec uses AVX2 where the processor has it and SSE2 otherwise; both give the same bytes.
-// Passing false keeps it on SSE2 (tests run both paths). Returns whether AVX2 is now in use.
-bool SetSFPackAvx2Allowed(bool allowed);
+// The codec's ways of working, from the plainest. All give the same bytes. The plain path uses
+// nothing beyond the i686 instruction set, so it runs on every processor (the Pentium Pro, II and
+// III and the Athlon XP have no SSE2); SSE2 and AVX2 are used where the processor, asked once at
+// start-up, has them (for AVX2 the system must also save the 256-bit registers).
+enum class SFPackPath : uint8_t { kPlain, kSse2, kAvx2 };
+
+// Lets the codec use paths up to `highest` (tests run every path the processor has); the path in
+// use becomes the highest that the processor has and `highest` allows. Returns it. At start-up
+// every path is allowed.
+SFPackPath SetSFPackHighestPath(SFPackPath highest);
+
+// The path in use now.
+SFPackPath SFPackPathInUse();
 
 // acSFPack has no start-up or shut-down work; its entry keeps the module order visible.
 inline constexpr TModule kacSFPackModule{"acSFPack", nullptr, nullptr};

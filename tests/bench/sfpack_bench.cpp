@@ -4,6 +4,8 @@
 // it prints, per case, the best Pack and Unpack throughput of all repetitions of each codec as a
 // ratio to the best memcpy throughput, and each codec's packed size. Google Benchmark's own
 // options work as usual (--benchmark_format=json, --benchmark_out=FILE, --benchmark_filter=...).
+// --sfpack_path=plain|sse2|avx2 names the highest path our codec may use (the best the processor
+// has by default).
 
 #include <benchmark/benchmark.h>
 
@@ -333,6 +335,46 @@ class BestOfReporter : public benchmark::BenchmarkReporter {
   std::map<std::string, double> packed_;
 };
 
+const char* PathName(SFPackPath path) {
+  switch (path) {
+    case SFPackPath::kPlain:
+      return "plain";
+    case SFPackPath::kSse2:
+      return "sse2";
+    case SFPackPath::kAvx2:
+      return "avx2";
+  }
+  return "?";
+}
+
+// Takes --sfpack_path=NAME out of the arguments and lets the codec use paths up to NAME; returns
+// false for an unknown name.
+bool ChoosePath(int& argc, char** argv) {
+  const std::string option = "--sfpack_path=";
+  int kept = 1;
+  bool ok = true;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(option, 0) != 0) {
+      argv[kept++] = argv[i];
+      continue;
+    }
+    const std::string name = arg.substr(option.size());
+    bool known = false;
+    for (SFPackPath path : {SFPackPath::kPlain, SFPackPath::kSse2, SFPackPath::kAvx2}) {
+      if (name != PathName(path)) continue;
+      SetSFPackHighestPath(path);
+      known = true;
+    }
+    if (!known) {
+      std::fprintf(stderr, "unknown path %s (plain, sse2 or avx2)\n", name.c_str());
+      ok = false;
+    }
+  }
+  argc = kept;
+  return ok;
+}
+
 std::string SizeName(size_t size) {
   return size >= (1u << 20) ? std::to_string(size >> 20) + "MiB"
                             : std::to_string(size >> 10) + "KiB";
@@ -343,8 +385,8 @@ std::string SizeName(size_t size) {
 void PrintRatios(const BestOfReporter& reporter, FILE* out) {
   std::fprintf(out,
                "\nBest of %d repetitions: throughput as a ratio to memcpy, packed size in KiB "
-               "(LZ4 default, zlib level 1):\n",
-               kRepetitions);
+               "(ours on its %s path, LZ4 default, zlib level 1):\n",
+               kRepetitions, PathName(SFPackPathInUse()));
   std::fprintf(out, "%-20s %11s", "", "memcpy");
   for (const Codec& codec : kCodecs) std::fprintf(out, " | %-26s", codec.label);
   std::fprintf(out, "\n%-20s %11s", "case", "GB/s");
@@ -380,6 +422,7 @@ void PrintRatios(const BestOfReporter& reporter, FILE* out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (!ChoosePath(argc, argv)) return 1;
   for (const Case& c : kCases) {
     for (size_t size : {kSmall, kLarge}) {
       const std::string suffix = std::string("/") + c.name + "/" + SizeName(size);

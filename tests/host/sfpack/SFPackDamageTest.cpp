@@ -1,7 +1,7 @@
 // Damaged and hostile packed data: the unpacker stops at the damage and says so, writes exactly
 // what the plain reference decodes up to there (never past destSize), and reads nothing outside
 // the given area (exact-size heap buffers make every stray access an ASan error). Every case runs
-// on both the SSE2 and the AVX2 path.
+// on each path the processor has: plain, SSE2, AVX2.
 
 #include <gtest/gtest.h>
 
@@ -65,8 +65,9 @@ std::vector<Bytes> SampleInputs() {
   };
 }
 
-class SFPackDamage : public sfpack_test::BothPaths {};
-INSTANTIATE_TEST_SUITE_P(Paths, SFPackDamage, testing::Values(false, true), sfpack_test::PathName);
+class SFPackDamage : public sfpack_test::EveryPath {};
+INSTANTIATE_TEST_SUITE_P(Paths, SFPackDamage, testing::ValuesIn(sfpack_test::kPaths),
+                         sfpack_test::PathName);
 
 TEST_P(SFPackDamage, EveryTruncationStopsCleanly) {
   for (const Bytes& input : SampleInputs()) {

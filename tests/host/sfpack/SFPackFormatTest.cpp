@@ -1,4 +1,5 @@
-// The packed bytes of the format's characteristic inputs, byte for byte, and the size bounds.
+// The packed bytes of the format's characteristic inputs, byte for byte, on each path the
+// processor has, and the size bounds.
 
 #include <gtest/gtest.h>
 
@@ -29,7 +30,11 @@ uint32_t Get16(const Bytes& b, size_t at) {
   return b.at(at) | (b.at(at + 1) << 8);
 }
 
-TEST(SFPackFormat, SmallInputsPackToTheDefinedBytes) {
+class SFPackFormat : public sfpack_test::EveryPath {};
+INSTANTIATE_TEST_SUITE_P(Paths, SFPackFormat, testing::ValuesIn(sfpack_test::kPaths),
+                         sfpack_test::PathName);
+
+TEST_P(SFPackFormat, SmallInputsPackToTheDefinedBytes) {
   EXPECT_EQ(PackChecked({}), (Bytes{0, 0, 0, 0}));
   EXPECT_EQ(PackChecked({0x61, 0x62, 0x63}),
             (Bytes{0x03, 0, 0, 0, 0x05, 0, 0, 0, 0x61, 0x62, 0x63}));
@@ -40,7 +45,7 @@ TEST(SFPackFormat, SmallInputsPackToTheDefinedBytes) {
   EXPECT_EQ(PackChecked({0, 0, 0, 2}), (Bytes{4, 0, 0, 0, 6, 0, 1, 0, 0, 0, 0, 2}));
 }
 
-TEST(SFPackFormat, RunCountsSwitchToSixteenBitsAbove256) {
+TEST_P(SFPackFormat, RunCountsSwitchToSixteenBitsAbove256) {
   const Bytes p256 = PackChecked(Repeat(0x78, 256));
   EXPECT_EQ(Bytes(p256.begin() + 6, p256.end()), (Bytes{0, 0, 0, 0x78, 0xFF}));
   const Bytes p257 = PackChecked(Repeat(0x78, 257));
@@ -49,7 +54,7 @@ TEST(SFPackFormat, RunCountsSwitchToSixteenBitsAbove256) {
   EXPECT_EQ(Bytes(pmax.begin() + 6, pmax.end()), (Bytes{0, 0, 0, 0x78, 0, 0xFC, 0xFF}));
 }
 
-TEST(SFPackFormat, TableBlockOfAllValuesWithOneRun) {
+TEST_P(SFPackFormat, TableBlockOfAllValuesWithOneRun) {
   const Bytes input = Concat({AllValues(), Repeat(0x41, 6), Repeat(0x42, 4)});
   ASSERT_EQ(input.size(), 266u);
   const Bytes packed = PackChecked(input);
@@ -62,7 +67,7 @@ TEST(SFPackFormat, TableBlockOfAllValuesWithOneRun) {
   EXPECT_EQ(Get16(block, 264), 259u);
 }
 
-TEST(SFPackFormat, TableEntriesAreStoredLastRunFirst) {
+TEST_P(SFPackFormat, TableEntriesAreStoredLastRunFirst) {
   // Three runs, one with a 16-bit count; entries point at the counts.
   const Bytes input = Concat({AllValues(), Repeat(7, 5), {1}, Repeat(8, 300), {2}, Repeat(9, 6)});
   const Bytes packed = PackChecked(input);
@@ -80,7 +85,7 @@ TEST(SFPackFormat, TableEntriesAreStoredLastRunFirst) {
   EXPECT_EQ(header, third + 1);
 }
 
-TEST(SFPackFormat, BlockBorderEndsEveryRun) {
+TEST_P(SFPackFormat, BlockBorderEndsEveryRun) {
   // 65,530 distinct-ish bytes, then a run of 10 that crosses the border by 7.
   Bytes head(kPackBlockMax - 3);
   for (size_t i = 0; i < head.size(); ++i) head[i] = static_cast<uint8_t>(1 + i % 250);
@@ -101,7 +106,7 @@ TEST(SFPackFormat, BlockBorderEndsEveryRun) {
             (Bytes{5, 0, 0, 0, 0xFF, 0xFF, 0xFF}));
 }
 
-TEST(SFPackFormat, BlockWithoutRunsTakesTwoBytesMore) {
+TEST_P(SFPackFormat, BlockWithoutRunsTakesTwoBytesMore) {
   Bytes input(kPackBlockMax);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i * 7 + i / 256);
   const Bytes packed = PackChecked(input);
@@ -109,7 +114,7 @@ TEST(SFPackFormat, BlockWithoutRunsTakesTwoBytesMore) {
   EXPECT_EQ(packed.size(), 4u + 2u + 65535u);
 }
 
-TEST(SFPackFormat, PackedSizeBoundKeepsItsHistoricalValues) {
+TEST(SFPackSizes, PackedSizeBoundKeepsItsHistoricalValues) {
   EXPECT_EQ(PackedSizeBound(0), 263u);
   EXPECT_EQ(PackedSizeBound(1), 263u);
   EXPECT_EQ(PackedSizeBound(255), 263u);
@@ -122,7 +127,7 @@ TEST(SFPackFormat, PackedSizeBoundKeepsItsHistoricalValues) {
 
 // The historical bound falls short for two blocks when the first has no runs; PackData then
 // refuses the short buffer without writing past it, and PackedSizeMax has the real room.
-TEST(SFPackFormat, MultiBlockShortfallIsRefusedAndPackedSizeMaxCoversIt) {
+TEST_P(SFPackFormat, MultiBlockShortfallIsRefusedAndPackedSizeMaxCoversIt) {
   Bytes input(65534);
   for (size_t i = 0; i < input.size(); ++i) input[i] = static_cast<uint8_t>(i % 251);
   const Bytes expected = sfpack_reference::PackData(input);
@@ -137,7 +142,7 @@ TEST(SFPackFormat, MultiBlockShortfallIsRefusedAndPackedSizeMaxCoversIt) {
   EXPECT_EQ(exact, expected);
 }
 
-TEST(SFPackFormat, PackedSizeMaxIsTheWorstCaseOfEveryBlock) {
+TEST(SFPackSizes, PackedSizeMaxIsTheWorstCaseOfEveryBlock) {
   EXPECT_EQ(PackedSizeMax(0), 4u);
   EXPECT_EQ(PackedSizeMax(1), 4u + 1 + 4);
   EXPECT_EQ(PackedSizeMax(kPackBlockMax), 4u + kPackBlockMax + 4);
@@ -147,7 +152,7 @@ TEST(SFPackFormat, PackedSizeMaxIsTheWorstCaseOfEveryBlock) {
 
 // PackData needs exactly its output: one byte less is refused, the exact size succeeds, and the
 // bytes around the room stay untouched.
-TEST(SFPackFormat, PackDataHonoursDestSizeExactly) {
+TEST_P(SFPackFormat, PackDataHonoursDestSizeExactly) {
   std::mt19937 rng(7);
   for (size_t size : {size_t{0}, size_t{1}, size_t{300}, size_t{kPackBlockMax},
                       size_t{kPackBlockMax + 1}, size_t{3 * kPackBlockMax + 17}}) {
@@ -180,7 +185,7 @@ TEST(SFPackFormat, PackDataHonoursDestSizeExactly) {
   }
 }
 
-TEST(SFPackFormat, PackBlockRejectsLengthsOutsideOneBlock) {
+TEST_P(SFPackFormat, PackBlockRejectsLengthsOutsideOneBlock) {
   Bytes input(kPackBlockMax + 1, 1);
   Bytes dest(kPackBlockMax + 3, 0xEE);
   EXPECT_EQ(PackBlock(input.data(), dest.data(), 0), 0u);
@@ -189,7 +194,7 @@ TEST(SFPackFormat, PackBlockRejectsLengthsOutsideOneBlock) {
 }
 
 // PackBlock touches only its k input bytes and k + 2 output bytes (exact heap buffers: ASan).
-TEST(SFPackFormat, PackBlockStaysInsideItsBuffers) {
+TEST_P(SFPackFormat, PackBlockStaysInsideItsBuffers) {
   std::mt19937 rng(11);
   for (uint32_t k : {1u, 2u, 3u, 4u, 5u, 63u, 64u, 65u, 66u, 70u, 200u, 4097u, kPackBlockMax}) {
     for (unsigned alphabet : {1u, 3u, 256u}) {

@@ -1,6 +1,6 @@
 // Random inputs of every size class and shape: the product's packed bytes equal the plain
-// reference packer's, and unpacking restores the input. Every case runs on the SSE2 path and,
-// where the processor has it, on the AVX2 path.
+// reference packer's, and unpacking restores the input. Every case runs on each path the
+// processor has: plain, SSE2, AVX2.
 
 #include <gtest/gtest.h>
 
@@ -50,15 +50,61 @@ Bytes Shape(std::mt19937& rng, int shape, size_t size) {
   }
 }
 
-// The codec's own processor check agrees with the compiler's: a wrong answer would skip the AVX2
-// cases below without a word, or run AVX2 code where it faults.
-TEST(SFPackPaths, Avx2IsTakenExactlyWhereTheProcessorAndSystemHaveIt) {
+// The codec's own processor check agrees with the compiler's: the plain path is always there, SSE2
+// and AVX2 are taken exactly where the processor (for AVX2 also the system) has them, and at
+// start-up the best of them is in use. A wrong answer would skip the cases below without a word,
+// or run code where it faults.
+TEST(SFPackPaths, EachPathIsTakenExactlyWhereTheProcessorHasIt) {
   __builtin_cpu_init();
-  EXPECT_EQ(SetSFPackAvx2Allowed(true), __builtin_cpu_supports("avx2") != 0);
+  const bool sse2 = __builtin_cpu_supports("sse2") != 0;
+  const bool avx2 = __builtin_cpu_supports("avx2") != 0;
+  const SFPackPath withSse2 = sse2 ? SFPackPath::kSse2 : SFPackPath::kPlain;
+  const SFPackPath best = avx2 ? SFPackPath::kAvx2 : withSse2;
+  EXPECT_EQ(SFPackPathInUse(), best);
+  const struct {
+    SFPackPath highest, expected;
+  } cases[] = {{SFPackPath::kPlain, SFPackPath::kPlain},
+               {SFPackPath::kSse2, withSse2},
+               {SFPackPath::kAvx2, best},
+               {SFPackPath::kPlain, SFPackPath::kPlain}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SetSFPackHighestPath(c.highest), c.expected) << sfpack_test::NameOf(c.highest);
+    EXPECT_EQ(SFPackPathInUse(), c.expected) << sfpack_test::NameOf(c.highest);
+  }
+  SetSFPackHighestPath(SFPackPath::kAvx2);
 }
 
-class SFPackRoundTrip : public sfpack_test::BothPaths {};
-INSTANTIATE_TEST_SUITE_P(Paths, SFPackRoundTrip, testing::Values(false, true),
+// Every path gives the plain path's bytes, packed and unpacked, also for cut-short data.
+TEST(SFPackPaths, EveryPathGivesThePlainPathsBytes) {
+  std::mt19937 rng(31);
+  for (int shape = 0; shape < 6; ++shape) {
+    for (size_t size : {size_t{100}, size_t{3000}, size_t{kPackBlockMax + 1000}}) {
+      const Bytes input = Shape(rng, shape, size);
+      SetSFPackHighestPath(SFPackPath::kPlain);
+      const Bytes packed = sfpack_test::Pack(input);
+      const Bytes cut(packed.begin(), packed.begin() + packed.size() * 2 / 3);
+      const auto plainCut = sfpack_test::Unpack(cut, input.size());
+      for (SFPackPath path : sfpack_test::kPaths) {
+        if (SetSFPackHighestPath(path) != path) continue;
+        const std::string what = std::string(sfpack_test::NameOf(path)) + " shape " +
+                                 std::to_string(shape) + " size " + std::to_string(size);
+        EXPECT_EQ(sfpack_test::Pack(input), packed) << what;
+        EXPECT_EQ(sfpack_test::Unpack(packed, input.size()).bytes, input) << what;
+        const auto pathCut = sfpack_test::Unpack(cut, input.size());
+        EXPECT_FALSE(pathCut.result.ok) << what;
+        ASSERT_EQ(pathCut.result.written, plainCut.result.written) << what;
+        EXPECT_TRUE(std::equal(plainCut.bytes.begin(),
+                               plainCut.bytes.begin() + plainCut.result.written,
+                               pathCut.bytes.begin()))
+            << what;
+      }
+    }
+  }
+  SetSFPackHighestPath(SFPackPath::kAvx2);
+}
+
+class SFPackRoundTrip : public sfpack_test::EveryPath {};
+INSTANTIATE_TEST_SUITE_P(Paths, SFPackRoundTrip, testing::ValuesIn(sfpack_test::kPaths),
                          sfpack_test::PathName);
 
 TEST_P(SFPackRoundTrip, EverySizeClassEqualsTheReference) {
@@ -92,6 +138,30 @@ TEST_P(SFPackRoundTrip, RunsAtEveryWindowOffset) {
         const size_t base = table ? 256 : 0;
         std::fill(input.begin() + base + at, input.begin() + base + at + run, uint8_t{0xEE});
         ExpectExactAndRestored(input, "run " + std::to_string(run) + " at " + std::to_string(at));
+      }
+    }
+  }
+}
+
+// The plain path tests a machine word (4 or 8 bytes) at a time: runs, run ends and markers at every
+// offset against the words, beside bytes that differ from them in the lowest or the highest bit
+// only, where a word test that is off by a bit or a byte would go wrong.
+TEST_P(SFPackRoundTrip, RunsAndMarkersBesideNearValuesAtEveryWordOffset) {
+  for (int value : {0x00, 0x01, 0x7F, 0x80, 0xFE, 0xFF}) {
+    for (int bit : {0x01, 0x80}) {
+      const uint8_t near = static_cast<uint8_t>(value ^ bit);
+      for (size_t at = 0; at < 17; ++at) {
+        for (size_t run : {1, 3, 4, 5, 7, 8, 9, 16, 17, 33}) {
+          Bytes input;
+          for (size_t i = 0; i < at; ++i) input.push_back(i % 2 ? near : uint8_t(0x40 + i));
+          input.insert(input.end(), run, static_cast<uint8_t>(value));
+          input.insert(input.end(), {near, static_cast<uint8_t>(value), near, near, 0x33});
+          ExpectExactAndRestored(input, "value " + std::to_string(value) + " run " +
+                                            std::to_string(run) + " at " + std::to_string(at));
+          ExpectExactAndRestored(sfpack_test::Concat({sfpack_test::AllValues(), input}),
+                                 "table, value " + std::to_string(value) + " run " +
+                                     std::to_string(run) + " at " + std::to_string(at));
+        }
       }
     }
   }

@@ -52,16 +52,33 @@ Bytes RandomWithRuns(std::mt19937& rng, size_t size, unsigned alphabet, size_t m
   return out;
 }
 
-void BothPaths::SetUp() {
-  if (SetSFPackAvx2Allowed(GetParam()) != GetParam()) GTEST_SKIP() << "no AVX2 here";
+void EveryPath::SetUp() {
+  if (SetSFPackHighestPath(GetParam()) != GetParam())
+    GTEST_SKIP() << "no " << NameOf(GetParam()) << " on this processor";
 }
 
-void BothPaths::TearDown() {
-  SetSFPackAvx2Allowed(true);
+void EveryPath::TearDown() {
+  SetSFPackHighestPath(SFPackPath::kAvx2);
 }
 
-std::string PathName(const testing::TestParamInfo<bool>& info) {
-  return info.param ? "Avx2" : "Sse2";
+const char* NameOf(SFPackPath path) {
+  switch (path) {
+    case SFPackPath::kPlain:
+      return "Plain";
+    case SFPackPath::kSse2:
+      return "Sse2";
+    case SFPackPath::kAvx2:
+      return "Avx2";
+  }
+  return "Unknown";
+}
+
+std::string PathName(const testing::TestParamInfo<SFPackPath>& info) {
+  return NameOf(info.param);
 }
 
 }  // namespace sfpack_test
+
+void PrintTo(SFPackPath path, std::ostream* os) {
+  *os << sfpack_test::NameOf(path);
+}

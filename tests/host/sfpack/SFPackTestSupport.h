@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <random>
 #include <span>
 #include <string>
@@ -33,13 +34,21 @@ Bytes AllValues();  // 0..255 once each
 // Random bytes over `alphabet` values with runs of random length up to `maxRun` mixed in.
 Bytes RandomWithRuns(std::mt19937& rng, size_t size, unsigned alphabet, size_t maxRun);
 
-// A suite whose parameter tells whether the codec may use AVX2: every case runs on the SSE2 path
-// and, where the processor has it, on the AVX2 path.
-class BothPaths : public testing::TestWithParam<bool> {
+// Every path of the codec, from the plainest.
+inline constexpr SFPackPath kPaths[] = {SFPackPath::kPlain, SFPackPath::kSse2, SFPackPath::kAvx2};
+
+// A suite whose parameter is the path the codec is to use: every case runs on each path the
+// processor has (the plain path always); the others are skipped. Afterwards the codec may use
+// every path again, as at start-up.
+class EveryPath : public testing::TestWithParam<SFPackPath> {
  protected:
   void SetUp() override;
   void TearDown() override;
 };
-std::string PathName(const testing::TestParamInfo<bool>& info);
+std::string PathName(const testing::TestParamInfo<SFPackPath>& info);
+const char* NameOf(SFPackPath path);
 
 }  // namespace sfpack_test
+
+// GoogleTest prints a path by its name (beside the enumeration, where it looks for it).
+void PrintTo(SFPackPath path, std::ostream* os);
