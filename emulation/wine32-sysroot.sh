@@ -23,7 +23,7 @@ if [ -z "$wine_version" ] || [ ! -x /usr/lib/wine/wine64 ]; then
   echo "wine32-sysroot: the 64-bit Wine (packages wine64, libwine) is not installed" >&2
   exit 1
 fi
-stamp="wine $wine_version fixes $(sha256sum "$here/qemu_fixes.c" "$0" | sha256sum | cut -c1-16)"
+stamp="wine $wine_version fixes $(cat "$here/qemu_fixes.c" "$0" | sha256sum | cut -c1-16)"
 if [ -x "$dir/wine" ] && [ "$(cat "$dir/stamp" 2>/dev/null)" = "$stamp" ]; then
   exit 0
 fi
