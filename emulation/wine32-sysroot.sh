@@ -58,7 +58,7 @@ cd "$dir/debs"
 if ! apt-get -q "${apt_i386[@]}" download "${packages[@]}" >"$dir/apt/download.log" 2>&1; then
   cat "$dir/apt/download.log" >&2
   available=$(apt-cache "${apt_i386[@]}" madison wine32 | awk -F'|' '{gsub(/ /,"",$2); print $2}' |
-    sort -u | tr '\n' ' ')
+    sort -u | paste -sd ' ')
   echo "wine32-sysroot: the installed 64-bit Wine is $wine_version, and the 32-bit Wine of that" \
     "version cannot be downloaded (i386 versions to be had: ${available:-none})." \
     "Install the 64-bit Wine of one of those versions, or wait for the mirror." >&2
