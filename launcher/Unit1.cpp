@@ -2,6 +2,7 @@
 
 #include "launcher/InstallAction.h"
 #include "launcher/OpenWebPage.h"
+#include "launcher/ShellOpen.h"
 #include "toolkit/ui/TApplication.h"
 
 TForm1* Form1 = nullptr;
@@ -29,6 +30,7 @@ void TForm1::BitBtn1Click(TObject* /*Sender*/) {
 }
 
 void Unit1ShutDown() {
+  ReleaseShell();
   InstallerFileName.clear();
   InstallerFileName.shrink_to_fit();
 }
