@@ -1,6 +1,7 @@
 #include "storage/acFileStorage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "foundation/acUtils.h"
@@ -191,6 +192,17 @@ bool IsBareFileName(const std::string& Name) {
   return !IsDeviceName(Name);
 }
 
+// Whether the file at Path holds exactly Record's bytes; a file that cannot be opened for
+// reading does not.
+bool SameFileContent(const TStoredFile& Record, const std::string& Path) {
+  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool same = Record.SameContent(file);
+  CloseHandle(file);
+  return same;
+}
+
 }  // namespace
 
 const TEnumInfo& TacToplevelDirInfo() {
@@ -364,6 +376,30 @@ bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
   return written;
 }
 
+bool TStoredFile::SameContent(HANDLE File) const {
+  if (GetFileSizeByHandle(File) != int64_t{fileSize_}) return false;
+  if (SetFilePointer(File, 0, nullptr, FILE_BEGIN) != 0) return false;
+  std::vector<uint8_t> buffer;
+  const auto readAndCompare = [File, &buffer](const uint8_t* Bytes, size_t Count) {
+    buffer.resize(Count);
+    DWORD read = 0;
+    return ReadFile(File, buffer.data(), static_cast<DWORD>(Count), &read, nullptr) &&
+           read == Count && (Count == 0 || std::memcmp(buffer.data(), Bytes, Count) == 0);
+  };
+  bool same = true;
+  if (packed_.empty()) {
+    for (size_t at = 0; same && at < fileSize_; at += kPackBlockMax)
+      same = readAndCompare(data_.Memory() + at, std::min<size_t>(kPackBlockMax, fileSize_ - at));
+  } else {
+    size_t unpacked = 0;
+    same = UnpackArea(packed_, nullptr, fileSize_, unpacked, readAndCompare);
+  }
+  // Nothing may follow (a file that grew while it was read).
+  uint8_t extra = 0;
+  DWORD read = 0;
+  return same && ReadFile(File, &extra, 1, &read, nullptr) && read == 0;
+}
+
 bool TStoredFile::WriteDataTo(const std::string& FileName) const {
   HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -500,7 +536,9 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
         break;
       }
       try {
-        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()})
+        // The same size is not yet the same file: a stale, damaged or planted file of that size
+        // is written over; only a file with exactly the carried bytes is left as it is.
+        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameFileContent(Record, Path))
           Record.ExtractToFile(Path, createPath);
       } catch (...) {
         // The size check or the write (an event handler) raised: one more write, unguarded.

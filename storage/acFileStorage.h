@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/acClasses.h"
+#include "platform/platform.h"
 #include "toolkit/core/Modules.h"
 #include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/TEvent.h"
@@ -129,6 +130,10 @@ class TStoredFile : public TacAddon {
   // short leaves no file behind. Written files are recorded for removal when the storage's
   // AutoExtract.RemoveOnTerminate is set.
   virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
+
+  // True when File, open for reading, holds exactly Data: the same size and the same bytes. Reads
+  // it from its start, block by block; a read that fails counts as a difference.
+  bool SameContent(HANDLE File) const;
 
  private:
   void ReadPacked(TStream& Stream, uint32_t PackedLength);

@@ -551,23 +551,40 @@ void TempWithBlanks() {
   CheckRemoved(temp);
 }
 
-// A file of the installer's name and size, there before the run, is the user's: it is neither
-// rewritten nor removed.
+// A file of the installer's name and size, there before the run: with other bytes it is written
+// over before the window shows (and, written by the program, removed at the end); with exactly the
+// carried bytes it is left as it is, modification time included, and stays after the end.
 void ExistingFile() {
-  std::printf("== a file of the same size already in TEMP\n");
-  const std::string temp = FreshFolder("temp3");
-  const std::string file = temp + kInstallerName;
-  const std::string own(payload.size(), 'x');
-  if (!WriteOldFile(file, own)) {
-    Check(false, "prepare " + file);
-    return;
+  const struct {
+    bool same;
+    const char* what;
+  } cases[] = {{false, "other bytes"}, {true, "the carried bytes"}};
+  for (const auto& c : cases) {
+    std::printf("== a file of the same size with %s already in TEMP\n", c.what);
+    const std::string temp = FreshFolder(c.same ? "temp3b" : "temp3");
+    const std::string file = temp + kInstallerName;
+    const std::string own = c.same ? payload : std::string(payload.size(), 'x');
+    if (!WriteOldFile(file, own)) {
+      Check(false, "prepare " + file);
+      continue;
+    }
+    const ULONGLONG time = LastWriteTime(file);
+    Run run;
+    if (!Start(dir + "Project1.exe", temp, run)) continue;
+    if (c.same) {
+      Check(HasBytes(file, own) && LastWriteTime(file) == time,
+            "the file is not rewritten: same bytes, same modification time");
+    } else {
+      CheckExtracted(temp);
+    }
+    Close(run);
+    if (c.same) {
+      Check(HasBytes(file, own) && LastWriteTime(file) == time,
+            "the file is not removed or changed");
+    } else {
+      CheckRemoved(temp);
+    }
   }
-  const ULONGLONG time = LastWriteTime(file);
-  Run run;
-  if (!Start(dir + "Project1.exe", temp, run)) return;
-  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not rewritten");
-  Close(run);
-  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not removed or changed");
 }
 
 // The end of the Windows session, as the system announces it to each top-level window.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -105,7 +106,9 @@ TEST_F(ExtractionTest, OverwritePoliciesDecideWhatIsWrittenRecordedAndRemoved) {
     std::optional<std::string> existing;
     bool written;
   } cases[] = {{owIfSizeDifferent, std::nullopt, true},
-               {owIfSizeDifferent, "OLDDATA", false},
+               {owIfSizeDifferent, "OLDDATA", true},  // same size, other bytes
+               {owIfSizeDifferent, "NEWDATX", true},  // differs in the last byte only
+               {owIfSizeDifferent, kNew, false},      // the carried bytes: left alone
                {owIfSizeDifferent, "OLD", true},
                {owNever, std::nullopt, true},
                {owNever, "OLD", false},
@@ -113,11 +116,19 @@ TEST_F(ExtractionTest, OverwritePoliciesDecideWhatIsWrittenRecordedAndRemoved) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.policy) + " " + c.existing.value_or("-"));
     standin::Reset();
-    if (c.existing) standin::WriteHostFile("C:\\TEMP\\f.bin", *c.existing);
+    std::optional<fs::file_time_type> oldTime;
+    if (c.existing) {
+      standin::WriteHostFile("C:\\TEMP\\f.bin", *c.existing);
+      oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
+      fs::last_write_time(HostPath("C:\\TEMP\\f.bin"), *oldTime);
+    }
     Rig rig;
     rig.storage->AutoExtract()->SetOverwrite(c.policy);
     rig.storage->Loaded();
     EXPECT_EQ(FileText("C:\\TEMP\\f.bin"), c.written ? kNew : c.existing);
+    // A file left alone keeps its modification time.
+    if (oldTime && !c.written)
+      EXPECT_EQ(fs::last_write_time(HostPath("C:\\TEMP\\f.bin")), *oldTime);
     EXPECT_EQ(rig.storage->ExtractedFiles().size(), c.written ? 1u : 0u);
     EXPECT_EQ(rig.log.size(), c.written ? 2u : 0u);
     rig.owner.reset();
@@ -272,6 +283,24 @@ TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
     TMemoryStream again;
     WriteComponentRes(again, *loaded);
     EXPECT_EQ(std::vector<uint8_t>(again.Memory(), again.Memory() + again.Size()), bytes);
+  }
+
+  // Against a file already there the packed bytes are compared block by block: the same bytes
+  // stay untouched, one byte changed in a late block or in the last place is written over.
+  for (const size_t flip : {std::string::npos, content.size() - 1, size_t{150000}}) {
+    SCOPED_TRACE(flip);
+    standin::Reset();
+    std::string existing = content;
+    if (flip != std::string::npos) existing[flip] ^= 1;
+    standin::WriteHostFile("C:\\TEMP\\big.bin", existing);
+    const auto oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(HostPath("C:\\TEMP\\big.bin"), oldTime);
+    TResourceStream resource(bytes.data(), bytes.size());
+    TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+    ReadComponentRes(resource, *loaded);
+    EXPECT_EQ(FileText("C:\\TEMP\\big.bin"), content);
+    EXPECT_EQ(fs::last_write_time(HostPath("C:\\TEMP\\big.bin")) == oldTime,
+              flip == std::string::npos);
   }
 
   std::vector<uint8_t> damaged = bytes;
