@@ -369,9 +369,13 @@ bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
     // Only a directory made here may be removed at the end.
     if (storage_ && FolderExists(dir)) storage_->RecordCreatedFolder(dir);
   }
-  const bool written = WriteDataTo(FileName);
-  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate())
-    storage_->RecordExtracted(FileName);
+  bool written = WriteDataTo(FileName);
+  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate()) {
+    // Held from here on. The check once held covers the moment between closing the written file
+    // and opening it again, when another program could have put other bytes in its place.
+    written = storage_->HoldIfSame(*this, FileName);
+    if (written) storage_->RecordExtracted(FileName);
+  }
   if (storage_) storage_->OnExtracted()(sender, FileName, size, written);
   return written;
 }
@@ -538,7 +542,7 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
       try {
         // The same size is not yet the same file: a stale, damaged or planted file of that size
         // is written over; only a file with exactly the carried bytes is left as it is.
-        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameFileContent(Record, Path))
+        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameInPlace(Record, Path))
           Record.ExtractToFile(Path, createPath);
       } catch (...) {
         // The size check or the write (an event handler) raised: one more write, unguarded.
@@ -554,7 +558,31 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
   }
 }
 
+bool TacFileStorage::SameInPlace(const TStoredFile& Record, const std::string& Path) {
+  if (autoExtract_->RemoveOnTerminate()) return HoldIfSame(Record, Path);
+  return SameFileContent(Record, Path);
+}
+
+bool TacFileStorage::HoldIfSame(const TStoredFile& Record, const std::string& Path) {
+  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (!Record.SameContent(file)) {
+    CloseHandle(file);
+    return false;
+  }
+  heldFiles_.push_back(file);
+  return true;
+}
+
+void TacFileStorage::LetGo() {
+  for (HANDLE file : heldFiles_) CloseHandle(file);
+  heldFiles_.clear();
+}
+
 void TacFileStorage::RemoveExtractedFiles() {
+  // The held files are let go just before they are removed, and whatever happens at the end.
+  LetGo();
   if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate() || extractedFiles_.empty())
     return;
   for (const std::string& file : extractedFiles_) DeleteFileA(file.c_str());

@@ -496,6 +496,28 @@ void CheckRemoved(const std::string& temp) {
   Check(Exists(temp), "the TEMP folder itself is left in place");
 }
 
+// While the window is up the program holds the installer file: this process may read it but
+// fails to open it for writing, to rename it and to delete it.
+void CheckHeld(const std::string& temp) {
+  const std::string file = temp + kInstallerName;
+  Check(HasBytes(file, payload), "another process reads the installer file");
+  HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD writeError = GetLastError();
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  Check(writer == INVALID_HANDLE_VALUE,
+        "another process cannot open it for writing (error " + Str(writeError) + ")");
+  const std::string moved = temp + "moved.exe";
+  const BOOL renamed = MoveFileA(file.c_str(), moved.c_str());
+  const DWORD renameError = GetLastError();
+  if (renamed) MoveFileA(moved.c_str(), file.c_str());
+  Check(!renamed, "another process cannot rename it (error " + Str(renameError) + ")");
+  const BOOL deleted = DeleteFileA(file.c_str());
+  Check(!deleted, "another process cannot delete it (error " + Str(GetLastError()) + ")");
+  Check(HasBytes(file, payload), "the installer file still holds the installer's bytes");
+}
+
 void OfferScreenshot() {
   CloseHandle(CreateFileA((dir + "ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -537,13 +559,15 @@ void FirstRun(const std::string& ownTemp) {
   Check(CloseSetups(), "installers closed");
 }
 
-// A TEMP path with blanks; the installer starts and ends, then the launcher is closed.
+// A TEMP path with blanks; the installer file is held, the installer starts from it and ends,
+// then the launcher is closed and the file is removed.
 void TempWithBlanks() {
   std::printf("== TEMP with blanks, installer ended before the launcher is closed\n");
   const std::string temp = FreshFolder("temp with blanks");
   Run run;
   if (!Start(dir + "Project1.exe", temp, run)) return;
   CheckExtracted(temp);
+  CheckHeld(temp);
   ExpectSetups(
       run.window, [&] { ClickButton(run.window); }, 1, "a click on the button");
   Check(CloseSetups(), "installer ended");

@@ -217,7 +217,48 @@ TEST_F(ExtractionTest, NamesThatAreNotBareFileNamesAndShortWritesLeaveNothing) {
     EXPECT_EQ(rig.log.back(), room == 7 ? "-C:\\TEMP\\f.bin ok" : "-C:\\TEMP\\f.bin failed");
     EXPECT_EQ(FileText("C:\\TEMP\\f.bin").has_value(), room == 7) << room;
     EXPECT_EQ(rig.storage->ExtractedFiles().size(), room == 7 ? 1u : 0u);
+    EXPECT_EQ(standin::OpenFileHandleCount(), room == 7 ? 1u : 0u);  // only a whole file is held
+  }
+}
+
+// With RemoveOnTerminate the storage holds the file it wrote, or found in place with the stored
+// bytes, from the extraction to its removal: others may read it, nobody may write, rename or
+// delete it. Without RemoveOnTerminate nothing is held.
+TEST_F(ExtractionTest, FilesToBeRemovedAreHeldUntilTheEnd) {
+  const std::string path = "C:\\TEMP\\f.bin";
+  const auto opens = [&path](DWORD Access, DWORD Share) {
+    HANDLE h = CreateFileA(path.c_str(), Access, Share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return h != INVALID_HANDLE_VALUE;
+  };
+  const struct {
+    bool removeOnTerminate;
+    std::optional<std::string> existing;
+    bool held, staysAfterEnd;
+  } cases[] = {{true, std::nullopt, true, false},
+               {true, kNew, true, true},  // accepted in place: held, but not removed
+               {true, "OLDDATA", true, false},
+               {false, std::nullopt, false, true},
+               {false, kNew, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.removeOnTerminate) + " " + c.existing.value_or("-"));
+    standin::Reset();
+    if (c.existing) standin::WriteHostFile(path, *c.existing);
+    Rig rig;
+    rig.storage->AutoExtract()->SetRemoveOnTerminate(c.removeOnTerminate);
+    rig.storage->Loaded();
+    ASSERT_EQ(FileText(path), kNew);
+    EXPECT_EQ(standin::OpenFileHandleCount(), c.held ? 1u : 0u);
+    EXPECT_TRUE(opens(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    EXPECT_EQ(opens(GENERIC_READ, 0), !c.held);
+    EXPECT_EQ(opens(GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE), !c.held);
+    EXPECT_EQ(MoveFileA(path.c_str(), "C:\\TEMP\\g.bin") != FALSE, !c.held);
+    if (!c.held) ASSERT_TRUE(MoveFileA("C:\\TEMP\\g.bin", path.c_str()));
+    EXPECT_EQ(DeleteFileA(path.c_str()) != FALSE, !c.held);
+    if (!c.held) standin::WriteHostFile(path, kNew);
+    rig.owner.reset();
     EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+    EXPECT_EQ(FileText(path).has_value(), c.staysAfterEnd);
   }
 }
 
