@@ -29,6 +29,11 @@ class TForm1 : public TForm {
   TBitBtn* BitBtn1 = nullptr;
   TacSystemInfo* acSystemInfo1 = nullptr;
 
+  // End of loading, before the components' own (the file storage extracts in its): checks the
+  // carried installer against the CRC-32 the build recorded (InstallerCheck.h); a mismatch raises,
+  // so nothing is written and the form is not created.
+  void Loaded() override;
+
   // Logo click: opens the maker's home page.
   void Image2Click(TObject* Sender);
   // Install button: starts the extracted installer; every press starts it again.

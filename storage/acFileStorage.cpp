@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "foundation/acUtils.h"
+#include "storage/Crc32.h"
 #include "storage/acSFPack.h"
 #include "toolkit/core/ClassRegistry.h"
 #include "toolkit/core/SameText.h"
@@ -378,6 +379,18 @@ bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
   }
   if (storage_) storage_->OnExtracted()(sender, FileName, size, written);
   return written;
+}
+
+uint32_t TStoredFile::ContentCrc32() const {
+  if (packed_.empty()) return Crc32({data_.Memory(), fileSize_});
+  uint32_t crc = 0;
+  size_t unpacked = 0;
+  // Checked when read; the resource cannot have changed since.
+  UnpackArea(packed_, nullptr, fileSize_, unpacked, [&crc](const uint8_t* Bytes, size_t Count) {
+    crc = UpdateCrc32(crc, {Bytes, Count});
+    return true;
+  });
+  return crc;
 }
 
 bool TStoredFile::SameContent(HANDLE File) const {

@@ -132,6 +132,10 @@ class TStoredFile : public TacAddon {
   // removal (see TacFileStorage), and counts as written only when, once held, it still holds Data.
   virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
 
+  // The CRC-32 of Data (see Crc32.h), computed block by block from the packed bytes when they
+  // have not been unpacked yet.
+  uint32_t ContentCrc32() const;
+
   // True when File, open for reading, holds exactly Data: the same size and the same bytes. Reads
   // it from its start, block by block; a read that fails counts as a difference.
   bool SameContent(HANDLE File) const;

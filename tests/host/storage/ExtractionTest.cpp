@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/host/StandInFixture.h"
+#include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
 #include "toolkit/core/FormStreaming.h"
 #include "toolkit/core/TMemoryStream.h"
@@ -318,7 +319,10 @@ TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
     const auto& record =
         dynamic_cast<TacFileStorage&>(*loaded->FindComponent("acFileStorage1")).StoredFiles(0);
     EXPECT_EQ(record.FileSize(), content.size());
+    const uint32_t crc = Crc32({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+    EXPECT_EQ(record.ContentCrc32(), crc);  // from the packed bytes
     const TMemoryStream& data = record.Data();
+    EXPECT_EQ(record.ContentCrc32(), crc);  // from the unpacked ones
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.Memory()), record.FileSize()),
               content);
     TMemoryStream again;
