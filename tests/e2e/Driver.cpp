@@ -3,16 +3,19 @@
 //   driver.exe DIR
 //
 // DIR holds Project1.exe, Project1_custom.exe (a launcher carrying a small test program instead of
-// the installer), payload.bin (the installer file Project1 carries) and the stand-in browser
-// recorder.exe, registered for HTML files, which writes DIR\recorded.txt. Each scenario starts a
-// launcher with TMP and TEMP pointing at a fresh folder of its own inside DIR, plays the user with
-// SendInput (or the system, with messages) and checks what lands in that folder, which windows
-// appear, and the exit code. The last scenario runs a copy of Project1.exe with one byte of its
-// packed installer changed (see MakeDamagedCopy). During the first scenario the driver writes
-// DIR\ready and waits for DIR\shot-done, so the script around it can take a screenshot. Every check
-// prints one line; the exit code is the number of failed checks (capped at 100).
+// the installer), Project1_nsis.exe (one carrying an installer made by NSIS), payload.bin (the
+// installer file Project1 carries) and the stand-in browser recorder.exe, registered for HTML
+// files, which writes DIR\recorded.txt. Each scenario starts a launcher with TMP and TEMP pointing
+// at a fresh folder of its own inside DIR, plays the user with SendInput (or the system, with
+// messages) and checks what lands in that folder, which windows appear, and the exit code. The last
+// scenario runs a copy of Project1.exe with one byte of its packed installer changed (see
+// MakeDamagedCopy). During the first scenario the driver writes DIR\ready and waits for
+// DIR\shot-done, so the script around it can take a screenshot. Every check prints one line; the
+// exit code is the number of failed checks (capped at 100).
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <functional>
@@ -649,6 +652,51 @@ void CustomInstaller() {
   Close(run);
 }
 
+// Waits until no process of that executable name runs any more.
+bool WaitForProcessesNamed(const std::string& name) {
+  return WaitUntil([&name] {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool running = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !running;
+         more = Process32Next(snapshot, &entry))
+      running = lstrcmpiA(entry.szExeFile, name.c_str()) == 0;
+    CloseHandle(snapshot);
+    return !running;
+  });
+}
+
+// A launcher carrying an installer made by NSIS, which reads its own file when it starts: while the
+// launcher holds the extracted file the installer runs from it (it writes "<its own path>.ran"),
+// and at the end the file is removed.
+void NsisInstaller() {
+  std::printf("== a launcher carrying an installer made by NSIS\n");
+  const std::string temp = FreshFolder("temp7");
+  Run run;
+  if (!Start(dir + "Project1_nsis.exe", temp, run)) return;
+  const std::string file = temp + kInstallerName;
+  HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  Check(Exists(file) && writer == INVALID_HANDLE_VALUE, "the extracted installer is held");
+  bool ran = false;
+  for (int clicks = 1; clicks <= 3 && !ran; ++clicks) {
+    Activate(run.window);
+    ClickButton(run.window);
+    ran = WaitUntil([&] { return Exists(file + ".ran"); }, kTimeoutMs / 3);
+    if (!ran) std::printf("info: click %d had no effect\n", clicks);
+  }
+  Check(ran, "a click on the button ran the NSIS installer, which read its own file");
+  // The installer ends by itself once it has written its sign; the launcher is closed after that,
+  // so that its file can be removed.
+  Check(WaitForProcessesNamed(kInstallerName), "the NSIS installer ended");
+  Close(run);
+  CheckRemoved(temp);
+}
+
 // Makes DIR\name, a copy of Project1.exe with one byte changed inside a stretch of literal bytes
 // of the packed installer, and tells where. The codec copies every byte that is not part of a run
 // (4 or more equal bytes) unchanged into the packed blocks, so a 32-byte piece of the installer
@@ -805,6 +853,7 @@ int main(int argc, char** argv) {
   ExistingFile();
   EndOfSession();
   CustomInstaller();
+  NsisInstaller();
   DamagedProgram();
 
   std::printf("%d check(s) failed\n", failures);
