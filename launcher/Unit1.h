@@ -49,7 +49,7 @@ extern TForm1* Form1;
 extern std::string InstallerFileName;
 
 // Shut-down routine of Unit1 for the program's module table: frees the shell that the window's
-// actions loaded and releases InstallerFileName. (Unit1
-// has no start-up work: the application creates TForm1 by its type, not by its registered name.)
+// actions loaded and releases InstallerFileName. (Unit1 has no start-up work: the application
+// creates TForm1 by its type, not by its registered name.)
 void Unit1ShutDown();
 inline constexpr TModule kUnit1Module{"Unit1", nullptr, &Unit1ShutDown};
