@@ -1,7 +1,9 @@
 #include "launcher/Unit1.h"
 
 #include "launcher/InstallAction.h"
+#include "launcher/InstallerCheck.h"
 #include "launcher/OpenWebPage.h"
+#include "launcher/ShellOpen.h"
 #include "toolkit/ui/TApplication.h"
 
 TForm1* Form1 = nullptr;
@@ -20,6 +22,26 @@ void TForm1::Publish(TPublisher<TForm1>& P) {
       .Method("BitBtn1Click", &TForm1::BitBtn1Click);
 }
 
+namespace {
+
+// The bytes of the resource that records the installer's CRC-32; empty when it is missing.
+std::span<const uint8_t> InstallerCrcResource() {
+  HMODULE module = GetModuleHandleA(nullptr);
+  HRSRC resource = FindResourceA(module, kInstallerCrcResource, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  const void* data = loaded ? LockResource(loaded) : nullptr;
+  if (!data) return {};
+  return {static_cast<const uint8_t*>(data), SizeofResource(module, resource)};
+}
+
+}  // namespace
+
+void TForm1::Loaded() {
+  TForm::Loaded();
+  if (acFileStorage1 != nullptr)
+    CheckCarriedInstaller(*acFileStorage1, InstallerFileName, RecordedCrc(InstallerCrcResource()));
+}
+
 void TForm1::Image2Click(TObject* /*Sender*/) {
   OpenWebPage(HomePageAddress);
 }
@@ -29,6 +51,7 @@ void TForm1::BitBtn1Click(TObject* /*Sender*/) {
 }
 
 void Unit1ShutDown() {
+  ReleaseShell();
   InstallerFileName.clear();
   InstallerFileName.shrink_to_fit();
 }

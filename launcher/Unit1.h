@@ -29,6 +29,11 @@ class TForm1 : public TForm {
   TBitBtn* BitBtn1 = nullptr;
   TacSystemInfo* acSystemInfo1 = nullptr;
 
+  // End of loading, before the components' own (the file storage extracts in its): checks the
+  // carried installer against the CRC-32 the build recorded (InstallerCheck.h); a mismatch raises,
+  // so nothing is written and the form is not created.
+  void Loaded() override;
+
   // Logo click: opens the maker's home page.
   void Image2Click(TObject* Sender);
   // Install button: starts the extracted installer; every press starts it again.
@@ -43,7 +48,8 @@ extern TForm1* Form1;
 // Name of the installer that the window's file storage carries and writes into TEMP.
 extern std::string InstallerFileName;
 
-// Shut-down routine of Unit1 for the program's module table: releases InstallerFileName. (Unit1
-// has no start-up work: the application creates TForm1 by its type, not by its registered name.)
+// Shut-down routine of Unit1 for the program's module table: frees the shell that the window's
+// actions loaded and releases InstallerFileName. (Unit1 has no start-up work: the application
+// creates TForm1 by its type, not by its registered name.)
 void Unit1ShutDown();
 inline constexpr TModule kUnit1Module{"Unit1", nullptr, &Unit1ShutDown};

@@ -14,6 +14,7 @@ packages=(
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
   libjpeg-turbo-progs dpkg-dev osslsigncode openssl
+  nsis
 )
 
 need_update=0

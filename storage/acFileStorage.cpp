@@ -1,9 +1,11 @@
 #include "storage/acFileStorage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 
 #include "foundation/acUtils.h"
+#include "storage/Crc32.h"
 #include "storage/acSFPack.h"
 #include "toolkit/core/ClassRegistry.h"
 #include "toolkit/core/SameText.h"
@@ -191,6 +193,17 @@ bool IsBareFileName(const std::string& Name) {
   return !IsDeviceName(Name);
 }
 
+// Whether the file at Path holds exactly Record's bytes; a file that cannot be opened for
+// reading does not.
+bool SameFileContent(const TStoredFile& Record, const std::string& Path) {
+  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool same = Record.SameContent(file);
+  CloseHandle(file);
+  return same;
+}
+
 }  // namespace
 
 const TEnumInfo& TacToplevelDirInfo() {
@@ -357,11 +370,51 @@ bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
     // Only a directory made here may be removed at the end.
     if (storage_ && FolderExists(dir)) storage_->RecordCreatedFolder(dir);
   }
-  const bool written = WriteDataTo(FileName);
-  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate())
-    storage_->RecordExtracted(FileName);
+  bool written = WriteDataTo(FileName);
+  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate()) {
+    // Held from here on. The check once held covers the moment between closing the written file
+    // and opening it again, when another program could have put other bytes in its place.
+    written = storage_->HoldIfSame(*this, FileName);
+    if (written) storage_->RecordExtracted(FileName);
+  }
   if (storage_) storage_->OnExtracted()(sender, FileName, size, written);
   return written;
+}
+
+uint32_t TStoredFile::ContentCrc32() const {
+  if (packed_.empty()) return Crc32({data_.Memory(), fileSize_});
+  uint32_t crc = 0;
+  size_t unpacked = 0;
+  // Checked when read; the resource cannot have changed since.
+  UnpackArea(packed_, nullptr, fileSize_, unpacked, [&crc](const uint8_t* Bytes, size_t Count) {
+    crc = UpdateCrc32(crc, {Bytes, Count});
+    return true;
+  });
+  return crc;
+}
+
+bool TStoredFile::SameContent(HANDLE File) const {
+  if (GetFileSizeByHandle(File) != int64_t{fileSize_}) return false;
+  if (SetFilePointer(File, 0, nullptr, FILE_BEGIN) != 0) return false;
+  std::vector<uint8_t> buffer;
+  const auto readAndCompare = [File, &buffer](const uint8_t* Bytes, size_t Count) {
+    buffer.resize(Count);
+    DWORD read = 0;
+    return ReadFile(File, buffer.data(), static_cast<DWORD>(Count), &read, nullptr) &&
+           read == Count && (Count == 0 || std::memcmp(buffer.data(), Bytes, Count) == 0);
+  };
+  bool same = true;
+  if (packed_.empty()) {
+    for (size_t at = 0; same && at < fileSize_; at += kPackBlockMax)
+      same = readAndCompare(data_.Memory() + at, std::min<size_t>(kPackBlockMax, fileSize_ - at));
+  } else {
+    size_t unpacked = 0;
+    same = UnpackArea(packed_, nullptr, fileSize_, unpacked, readAndCompare);
+  }
+  // Nothing may follow (a file that grew while it was read).
+  uint8_t extra = 0;
+  DWORD read = 0;
+  return same && ReadFile(File, &extra, 1, &read, nullptr) && read == 0;
 }
 
 bool TStoredFile::WriteDataTo(const std::string& FileName) const {
@@ -500,7 +553,9 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
         break;
       }
       try {
-        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()})
+        // The same size is not yet the same file: a stale, damaged or planted file of that size
+        // is written over; only a file with exactly the carried bytes is left as it is.
+        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameInPlace(Record, Path))
           Record.ExtractToFile(Path, createPath);
       } catch (...) {
         // The size check or the write (an event handler) raised: one more write, unguarded.
@@ -516,7 +571,31 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
   }
 }
 
+bool TacFileStorage::SameInPlace(const TStoredFile& Record, const std::string& Path) {
+  if (autoExtract_->RemoveOnTerminate()) return HoldIfSame(Record, Path);
+  return SameFileContent(Record, Path);
+}
+
+bool TacFileStorage::HoldIfSame(const TStoredFile& Record, const std::string& Path) {
+  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (!Record.SameContent(file)) {
+    CloseHandle(file);
+    return false;
+  }
+  heldFiles_.push_back(file);
+  return true;
+}
+
+void TacFileStorage::LetGo() {
+  for (HANDLE file : heldFiles_) CloseHandle(file);
+  heldFiles_.clear();
+}
+
 void TacFileStorage::RemoveExtractedFiles() {
+  // The held files are let go just before they are removed, and whatever happens at the end.
+  LetGo();
   if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate() || extractedFiles_.empty())
     return;
   for (const std::string& file : extractedFiles_) DeleteFileA(file.c_str());

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "foundation/acClasses.h"
+#include "platform/platform.h"
 #include "toolkit/core/Modules.h"
 #include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/TEvent.h"
@@ -127,8 +128,17 @@ class TStoredFile : public TacAddon {
   // the file was written completely, or when OnExtract declined it. A FileName that is not a bare
   // file name (a path, ".", "..", a device name) is never written; a write that fails or falls
   // short leaves no file behind. Written files are recorded for removal when the storage's
-  // AutoExtract.RemoveOnTerminate is set.
+  // AutoExtract.RemoveOnTerminate is set; such a file is also held by the storage until its
+  // removal (see TacFileStorage), and counts as written only when, once held, it still holds Data.
   virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
+
+  // The CRC-32 of Data (see Crc32.h), computed block by block from the packed bytes when they
+  // have not been unpacked yet.
+  uint32_t ContentCrc32() const;
+
+  // True when File, open for reading, holds exactly Data: the same size and the same bytes. Reads
+  // it from its start, block by block; a read that fails counts as a difference.
+  bool SameContent(HANDLE File) const;
 
  private:
   void ReadPacked(TStream& Stream, uint32_t PackedLength);
@@ -146,6 +156,11 @@ class TStoredFile : public TacAddon {
 
 // Carries files in the form data and, when AutoExtract is enabled, writes them out at the end
 // of loading and removes them again (with a directory it made for them) when destroyed.
+//
+// With AutoExtract.RemoveOnTerminate set, the files are the storage's own for its life: it holds
+// each file it wrote, or found in place with exactly the stored bytes, open for reading and shares
+// it for reading only, so other programs can read and run it but nobody can write, rename or
+// delete it until the removal step lets go of it.
 class TacFileStorage : public TacComponent {
   TOOLKIT_CLASS(TacFileStorage, TacComponent)
   friend class TStoredFile;  // records what it writes and the directories it makes
@@ -199,6 +214,13 @@ class TacFileStorage : public TacComponent {
   // it and it is empty. A directory that was there before is never removed.
   void RemoveExtractedFiles();
   void RecordExtracted(const std::string& FileName) { extractedFiles_.push_back(FileName); }
+  // Whether the file at Path holds exactly Record's bytes; with RemoveOnTerminate it is then held.
+  bool SameInPlace(const TStoredFile& Record, const std::string& Path);
+  // Holds the file at Path when it holds exactly Record's bytes (see the class comment) and says
+  // whether it does; a file that cannot be opened so (another program writes it) does not.
+  bool HoldIfSame(const TStoredFile& Record, const std::string& Path);
+  // Closes every held file.
+  void LetGo();
   void RecordCreatedFolder(const std::string& Dir) { createdFolders_.push_back(Dir); }
   bool CreatedFolder(const std::string& Dir) const;
 
@@ -207,6 +229,7 @@ class TacFileStorage : public TacComponent {
   std::vector<std::string> extractedFiles_;
   // Path parts of extracted files whose directory did not exist until CreateFolderChain made it.
   std::vector<std::string> createdFolders_;
+  std::vector<HANDLE> heldFiles_;
   TOnExtractEvent onExtract_;
   TOnExtractedEvent onExtracted_;
   bool packedFormat_ = false;

@@ -3,15 +3,19 @@
 //   driver.exe DIR
 //
 // DIR holds Project1.exe, Project1_custom.exe (a launcher carrying a small test program instead of
-// the installer), payload.bin (the installer file Project1 carries) and the stand-in browser
-// recorder.exe, registered for HTML files, which writes DIR\recorded.txt. Each scenario starts a
-// launcher with TMP and TEMP pointing at a fresh folder of its own inside DIR, plays the user with
-// SendInput (or the system, with messages) and checks what lands in that folder, which windows
-// appear, and the exit code. During the first scenario the driver writes DIR\ready and waits for
-// DIR\shot-done, so the script around it can take a screenshot.
-// Every check prints one line; the exit code is the number of failed checks (capped at 100).
+// the installer), Project1_nsis.exe (one carrying an installer made by NSIS), payload.bin (the
+// installer file Project1 carries) and the stand-in browser recorder.exe, registered for HTML
+// files, which writes DIR\recorded.txt. Each scenario starts a launcher with TMP and TEMP pointing
+// at a fresh folder of its own inside DIR, plays the user with SendInput (or the system, with
+// messages) and checks what lands in that folder, which windows appear, and the exit code. The last
+// scenario runs a copy of Project1.exe with one byte of its packed installer changed (see
+// MakeDamagedCopy). During the first scenario the driver writes DIR\ready and waits for
+// DIR\shot-done, so the script around it can take a screenshot. Every check prints one line; the
+// exit code is the number of failed checks (capped at 100).
 
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <functional>
@@ -496,6 +500,28 @@ void CheckRemoved(const std::string& temp) {
   Check(Exists(temp), "the TEMP folder itself is left in place");
 }
 
+// While the window is up the program holds the installer file: this process may read it but
+// fails to open it for writing, to rename it and to delete it.
+void CheckHeld(const std::string& temp) {
+  const std::string file = temp + kInstallerName;
+  Check(HasBytes(file, payload), "another process reads the installer file");
+  HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const DWORD writeError = GetLastError();
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  Check(writer == INVALID_HANDLE_VALUE,
+        "another process cannot open it for writing (error " + Str(writeError) + ")");
+  const std::string moved = temp + "moved.exe";
+  const BOOL renamed = MoveFileA(file.c_str(), moved.c_str());
+  const DWORD renameError = GetLastError();
+  if (renamed) MoveFileA(moved.c_str(), file.c_str());
+  Check(!renamed, "another process cannot rename it (error " + Str(renameError) + ")");
+  const BOOL deleted = DeleteFileA(file.c_str());
+  Check(!deleted, "another process cannot delete it (error " + Str(GetLastError()) + ")");
+  Check(HasBytes(file, payload), "the installer file still holds the installer's bytes");
+}
+
 void OfferScreenshot() {
   CloseHandle(CreateFileA((dir + "ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -537,13 +563,15 @@ void FirstRun(const std::string& ownTemp) {
   Check(CloseSetups(), "installers closed");
 }
 
-// A TEMP path with blanks; the installer starts and ends, then the launcher is closed.
+// A TEMP path with blanks; the installer file is held, the installer starts from it and ends,
+// then the launcher is closed and the file is removed.
 void TempWithBlanks() {
   std::printf("== TEMP with blanks, installer ended before the launcher is closed\n");
   const std::string temp = FreshFolder("temp with blanks");
   Run run;
   if (!Start(dir + "Project1.exe", temp, run)) return;
   CheckExtracted(temp);
+  CheckHeld(temp);
   ExpectSetups(
       run.window, [&] { ClickButton(run.window); }, 1, "a click on the button");
   Check(CloseSetups(), "installer ended");
@@ -551,23 +579,40 @@ void TempWithBlanks() {
   CheckRemoved(temp);
 }
 
-// A file of the installer's name and size, there before the run, is the user's: it is neither
-// rewritten nor removed.
+// A file of the installer's name and size, there before the run: with other bytes it is written
+// over before the window shows (and, written by the program, removed at the end); with exactly the
+// carried bytes it is left as it is, modification time included, and stays after the end.
 void ExistingFile() {
-  std::printf("== a file of the same size already in TEMP\n");
-  const std::string temp = FreshFolder("temp3");
-  const std::string file = temp + kInstallerName;
-  const std::string own(payload.size(), 'x');
-  if (!WriteOldFile(file, own)) {
-    Check(false, "prepare " + file);
-    return;
+  const struct {
+    bool same;
+    const char* what;
+  } cases[] = {{false, "other bytes"}, {true, "the carried bytes"}};
+  for (const auto& c : cases) {
+    std::printf("== a file of the same size with %s already in TEMP\n", c.what);
+    const std::string temp = FreshFolder(c.same ? "temp3b" : "temp3");
+    const std::string file = temp + kInstallerName;
+    const std::string own = c.same ? payload : std::string(payload.size(), 'x');
+    if (!WriteOldFile(file, own)) {
+      Check(false, "prepare " + file);
+      continue;
+    }
+    const ULONGLONG time = LastWriteTime(file);
+    Run run;
+    if (!Start(dir + "Project1.exe", temp, run)) continue;
+    if (c.same) {
+      Check(HasBytes(file, own) && LastWriteTime(file) == time,
+            "the file is not rewritten: same bytes, same modification time");
+    } else {
+      CheckExtracted(temp);
+    }
+    Close(run);
+    if (c.same) {
+      Check(HasBytes(file, own) && LastWriteTime(file) == time,
+            "the file is not removed or changed");
+    } else {
+      CheckRemoved(temp);
+    }
   }
-  const ULONGLONG time = LastWriteTime(file);
-  Run run;
-  if (!Start(dir + "Project1.exe", temp, run)) return;
-  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not rewritten");
-  Close(run);
-  Check(HasBytes(file, own) && LastWriteTime(file) == time, "the file is not removed or changed");
 }
 
 // The end of the Windows session, as the system announces it to each top-level window.
@@ -607,6 +652,186 @@ void CustomInstaller() {
   Close(run);
 }
 
+// Waits until no process of that executable name runs any more.
+bool WaitForProcessesNamed(const std::string& name) {
+  return WaitUntil([&name] {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool running = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !running;
+         more = Process32Next(snapshot, &entry))
+      running = lstrcmpiA(entry.szExeFile, name.c_str()) == 0;
+    CloseHandle(snapshot);
+    return !running;
+  });
+}
+
+// A launcher carrying an installer made by NSIS, which reads its own file when it starts: while the
+// launcher holds the extracted file the installer runs from it (it writes "<its own path>.ran"),
+// and at the end the file is removed.
+void NsisInstaller() {
+  std::printf("== a launcher carrying an installer made by NSIS\n");
+  const std::string temp = FreshFolder("temp7");
+  Run run;
+  if (!Start(dir + "Project1_nsis.exe", temp, run)) return;
+  const std::string file = temp + kInstallerName;
+  HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
+  Check(Exists(file) && writer == INVALID_HANDLE_VALUE, "the extracted installer is held");
+  bool ran = false;
+  for (int clicks = 1; clicks <= 3 && !ran; ++clicks) {
+    Activate(run.window);
+    ClickButton(run.window);
+    ran = WaitUntil([&] { return Exists(file + ".ran"); }, kTimeoutMs / 3);
+    if (!ran) std::printf("info: click %d had no effect\n", clicks);
+  }
+  Check(ran, "a click on the button ran the NSIS installer, which read its own file");
+  // The installer ends by itself once it has written its sign; the launcher is closed after that,
+  // so that its file can be removed.
+  Check(WaitForProcessesNamed(kInstallerName), "the NSIS installer ended");
+  Close(run);
+  CheckRemoved(temp);
+}
+
+// Makes DIR\name, a copy of Project1.exe with one byte changed inside a stretch of literal bytes
+// of the packed installer, and tells where. The codec copies every byte that is not part of a run
+// (4 or more equal bytes) unchanged into the packed blocks, so a 32-byte piece of the installer
+// without such a run and inside one block (65,533 bytes) lies in the program file as it is; a
+// piece found there exactly once is that copy. Its middle byte is replaced by another byte of the
+// same piece: a value the block holds, hence not the marker of a marker block, so the codec unpacks
+// the block without complaint and only the CRC-32 can tell.
+bool MakeDamagedCopy(const std::string& name) {
+  std::string program;
+  if (!ReadWholeFile(dir + "Project1.exe", program)) return false;
+  constexpr size_t kPiece = 32;
+  constexpr size_t kBlock = 65533;
+  for (size_t at = 4096; at + kPiece <= payload.size(); at += 4099) {
+    if (at / kBlock != (at + kPiece - 1) / kBlock) continue;
+    const std::string piece = payload.substr(at, kPiece);
+    bool run = false;
+    for (size_t i = 0; i + 3 < kPiece && !run; ++i)
+      run = piece[i] == piece[i + 1] && piece[i] == piece[i + 2] && piece[i] == piece[i + 3];
+    if (run) continue;
+    const size_t found = program.find(piece);
+    if (found == std::string::npos || program.find(piece, found + 1) != std::string::npos) continue;
+    const size_t middle = kPiece / 2;
+    size_t other = 0;
+    while (other < kPiece && piece[other] == piece[middle]) ++other;
+    if (other == kPiece) continue;
+    std::printf(
+        "info: installer offset %lu found once in Project1.exe at %lu; byte %lu changed "
+        "from 0x%02X to 0x%02X\n",
+        static_cast<unsigned long>(at + middle), static_cast<unsigned long>(found),
+        static_cast<unsigned long>(found + middle), static_cast<unsigned char>(piece[middle]),
+        static_cast<unsigned char>(piece[other]));
+    program[found + middle] = piece[other];
+    HANDLE file = CreateFileA((dir + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok =
+        WriteFile(file, program.data(), static_cast<DWORD>(program.size()), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == program.size();
+  }
+  return false;
+}
+
+BOOL CALLBACK CollectText(HWND hwnd, LPARAM param) {
+  char text[512] = {};
+  GetWindowTextA(hwnd, text, sizeof text);
+  *reinterpret_cast<std::string*>(param) += std::string(text) + "|";
+  return TRUE;
+}
+
+// The names in the folder, "." and ".." left out.
+std::vector<std::string> FolderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string entry = found.cFileName;
+    if (entry != "." && entry != "..") names.push_back(entry);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
+// A copy of the program whose packed installer has one byte changed: instead of the window an error
+// box says that the program file is damaged; when it is confirmed the program ends with exit code
+// 1, and TEMP is as it was (here: a same-size file of other bytes, neither written over nor
+// removed).
+void DamagedProgram() {
+  std::printf("== a copy of the program with one byte of the packed installer changed\n");
+  const std::string damaged = "Project1_damaged.exe";
+  if (!MakeDamagedCopy(damaged)) {
+    Check(false, "make " + damaged + " (no piece of the installer found once in the program)");
+    return;
+  }
+  const std::string temp = FreshFolder("temp6");
+  const std::string file = temp + kInstallerName;
+  const std::string own(payload.size(), 'x');
+  if (!WriteOldFile(file, own)) {
+    Check(false, "prepare " + file);
+    return;
+  }
+  const ULONGLONG time = LastWriteTime(file);
+  SetEnvironmentVariableA("TMP", temp.c_str());
+  SetEnvironmentVariableA("TEMP", temp.c_str());
+  const std::string program = dir + damaged;
+  std::string commandLine = "\"" + program + "\"";
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      dir.c_str(), &startup, &process)) {
+    Check(false, "start " + program + " (error " + Str(GetLastError()) + ")");
+    return;
+  }
+  HWND box = nullptr;
+  WaitUntil(
+      [&] {
+        for (HWND hwnd : TopLevelWindows(kTitle, process.dwProcessId)) {
+          char className[64] = {};
+          GetClassNameA(hwnd, className, sizeof className);
+          if (std::string(className) == "#32770") box = hwnd;
+        }
+        return box != nullptr || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+      },
+      kStartTimeoutMs);
+  Check(box != nullptr, "an error box \"Installation\" is shown");
+  std::string text;
+  if (box) EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
+  std::printf("info: the box's texts: %s\n", text.c_str());
+  Check(text.find("Programmdatei ist besch") != std::string::npos &&
+            text.find("erneut herunter") != std::string::npos,
+        "the box says that the program file is damaged and should be downloaded again");
+  Check(MainWindow(process.dwProcessId) == nullptr, "no main window");
+  Check(FolderEntries(temp) == std::vector<std::string>{kInstallerName} && HasBytes(file, own) &&
+            LastWriteTime(file) == time,
+        "TEMP is as it was: the file there is neither written nor removed, nothing is added");
+  if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
+  const bool ended = WaitForSingleObject(process.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
+  Check(ended, "program ended after the box was confirmed");
+  DWORD code = 99;
+  if (ended) {
+    GetExitCodeProcess(process.hProcess, &code);
+  } else {
+    TerminateProcess(process.hProcess, 99);
+  }
+  Check(code == 1, "exit code " + Str(static_cast<long>(code)) + ", expected 1");
+  Check(FolderEntries(temp) == std::vector<std::string>{kInstallerName} && HasBytes(file, own) &&
+            LastWriteTime(file) == time,
+        "after the end TEMP is still as it was");
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -628,6 +853,8 @@ int main(int argc, char** argv) {
   ExistingFile();
   EndOfSession();
   CustomInstaller();
+  NsisInstaller();
+  DamagedProgram();
 
   std::printf("%d check(s) failed\n", failures);
   return failures > 100 ? 100 : failures;

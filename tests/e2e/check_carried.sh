@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A launcher built to carry another program: its form data holds exactly one record,
-# quillmoor_full.exe, and that record unpacks to exactly the program's bytes.
+# quillmoor_full.exe, that record unpacks to exactly the program's bytes, and the CRC-32 recorded
+# beside the form data is the program's.
 #
 #   check_carried.sh SFPACK LAUNCHER PAYLOAD WORK_DIR
 set -euo pipefail
@@ -11,18 +12,21 @@ case "$work" in
   *) echo "refusing to clear $work: the work folder must end in /carried-check" >&2; exit 2 ;;
 esac
 
+rm -rf "$work"
+mkdir -p "$work"
 listing=$("$sfpack" list "$launcher")
 echo "$listing"
 size=$(stat -c %s "$payload")
+crc=$("$sfpack" crc "$payload" "$work/payload.crc")
+rm "$work/payload.crc"
 mapfile -t lines <<<"$listing"
-if [ "${#lines[@]}" -ne 2 ] || [ "${lines[0]}" != "SFP1 form, 1 record(s)" ] ||
-   [[ "${lines[1]}" != "quillmoor_full.exe  size $size  packed "* ]]; then
-  echo "expected one record quillmoor_full.exe of $size bytes" >&2
+if [ "${#lines[@]}" -ne 3 ] || [ "${lines[0]}" != "SFP1 form, 1 record(s)" ] ||
+   [[ "${lines[1]}" != "quillmoor_full.exe  size $size  packed "* ]] ||
+   [ "${lines[2]}" != "recorded CRC-32 $crc: quillmoor_full.exe matches" ]; then
+  echo "expected one record quillmoor_full.exe of $size bytes, recorded CRC-32 $crc" >&2
   exit 1
 fi
 
-rm -rf "$work"
-mkdir -p "$work"
 "$sfpack" extract "$launcher" "$work"
 extracted=$(ls -A "$work")
 if [ "$extracted" != quillmoor_full.exe ]; then

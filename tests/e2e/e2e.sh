@@ -2,12 +2,14 @@
 # End-to-end runs of the real program: a fresh Wine prefix under the build tree (virtual desktop
 # 1024x768), a recording stand-in browser registered for HTML files, the driver program doing what
 # a user would in several runs of the launcher, and a screenshot of the desktop while the window
-# is up. PAYLOAD is the installer file PROGRAM carries; CUSTOM is a launcher carrying another one.
+# is up. PAYLOAD is the installer file PROGRAM carries; CUSTOM is a launcher carrying another one,
+# NSIS a launcher carrying an installer made by NSIS.
 #
-#   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM CUSTOM PAYLOAD DRIVER RECORDER SCREENSHOT
+#   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM CUSTOM PAYLOAD DRIVER RECORDER SCREENSHOT NSIS
 #   (BUILD: win32 or win64)
 set -euo pipefail
 root=$1 build=$2 work=$3 program=$4 custom=$5 payload=$6 driver=$7 recorder=$8 shot=$9
+nsis=${10}
 
 case "$work" in
   */e2e-run) ;;
@@ -27,6 +29,7 @@ dir="$WINEPREFIX/drive_c/e2e"
 mkdir -p "$dir"
 cp "$program" "$dir/Project1.exe"
 cp "$custom" "$dir/Project1_custom.exe"
+cp "$nsis" "$dir/Project1_nsis.exe"
 cp "$payload" "$dir/payload.bin"
 cp "$driver" "$dir/driver.exe"
 cp "$recorder" "$dir/recorder.exe"

@@ -1,7 +1,12 @@
 // sfpack: lists, extracts and creates the file storage's stored-data packs, and packs or unpacks
 // single files in the codec's packed-data form.
 //
-//   sfpack list FILE            records of a pack, or of the pack inside a program's form data
+//   sfpack list FILE            records of a pack, or of the pack inside a program's form data;
+//                               for a program also the CRC-32 recorded in its INSTALLERCRC
+//                               resource and whether the carried file (the first record) has it
+//                               (exit code 1 when it does not)
+//   sfpack crc FILE OUT         writes FILE's CRC-32 to OUT as 4 bytes, little-endian (the
+//                               INSTALLERCRC resource)
 //   sfpack extract FILE DIR     writes every record of the pack into DIR
 //   sfpack create OUT FILE...   an "SFP1" pack of the files, named by their base names; an
 //                               argument NAME=PATH stores PATH under NAME instead (a path that
@@ -15,11 +20,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "launcher/InstallerCrcResource.h"
+#include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
 #include "toolkit/core/TMemoryStream.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
@@ -58,9 +66,38 @@ std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
   return *pack;
 }
 
+// For a program file: the CRC-32 recorded beside the form data and the carried file's own, on
+// one line; false when they differ.
+bool ListRecordedCrc(const Bytes& File, std::span<const uint8_t> Pack) {
+  const auto resource = PeFile(File).Resource(kRtRcData, kInstallerCrcResource);
+  const std::optional<uint32_t> recorded = resource ? RecordedCrc(*resource) : std::nullopt;
+  if (!recorded) {
+    std::printf("no recorded CRC-32 (%s)\n",
+                resource ? "INSTALLERCRC is not 4 bytes long" : "no INSTALLERCRC resource");
+    return !resource;
+  }
+  TacFileStorage storage(nullptr);
+  TReadOnlyMemoryStream stream(Pack);
+  storage.ReadStoredData(stream);
+  if (storage.Files().Count() == 0) {
+    std::printf("recorded CRC-32 %08X: NO carried file to match it\n", *recorded);
+    return false;
+  }
+  const TStoredFile& carried = storage.StoredFiles(0);
+  const uint32_t actual = carried.ContentCrc32();
+  if (actual == *recorded) {
+    std::printf("recorded CRC-32 %08X: %s matches\n", *recorded, carried.FileName().c_str());
+  } else {
+    std::printf("recorded CRC-32 %08X: %s DOES NOT MATCH (its CRC-32 is %08X)\n", *recorded,
+                carried.FileName().c_str(), actual);
+  }
+  return actual == *recorded;
+}
+
 int List(const std::string& Path) {
   const Bytes file = ReadFile(Path);
-  const sfpack::PackListing listing = sfpack::ListPack(FindPack(file, Path));
+  const std::span<const uint8_t> pack = FindPack(file, Path);
+  const sfpack::PackListing listing = sfpack::ListPack(pack);
   std::printf("%s form, %zu record(s)\n", listing.packedForm ? "SFP1" : "old raw",
               listing.records.size());
   for (const sfpack::PackRecordInfo& r : listing.records) {
@@ -70,6 +107,16 @@ int List(const std::string& Path) {
                   r.markerBlocks, r.tableBlocks);
     std::printf("\n");
   }
+  if (PeFile::IsPeFile(file) && !ListRecordedCrc(file, pack)) return 1;
+  return 0;
+}
+
+int WriteCrc(const std::string& In, const std::string& Out) {
+  const uint32_t crc = Crc32(ReadFile(In));
+  const uint8_t bytes[4] = {static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
+                            static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)};
+  WriteFile(Out, bytes);
+  std::printf("%08X\n", crc);
   return 0;
 }
 
@@ -165,6 +212,7 @@ int Usage() {
                "usage: sfpack list FILE\n"
                "       sfpack extract FILE DIR\n"
                "       sfpack create OUT [NAME=]FILE...\n"
+               "       sfpack crc FILE OUT\n"
                "       sfpack pack IN OUT\n"
                "       sfpack unpack IN OUT\n");
   return 2;
@@ -179,6 +227,7 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "extract") return Extract(args[1], args[2]);
     if (args.size() >= 3 && args[0] == "create")
       return Create(args[1], std::span<char* const>(argv + 3, argv + argc));
+    if (args.size() == 3 && args[0] == "crc") return WriteCrc(args[1], args[2]);
     if (args.size() == 3 && args[0] == "pack") return PackOne(args[1], args[2]);
     if (args.size() == 3 && args[0] == "unpack") return UnpackOne(args[1], args[2]);
     return Usage();

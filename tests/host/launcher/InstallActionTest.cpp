@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/InstallAction.h"
+#include "launcher/ShellOpen.h"
 #include "platform/host/StandIn.h"
 
 namespace {
@@ -16,7 +17,10 @@ struct TempCase {
 class InstallActionTest : public ::testing::TestWithParam<TempCase> {
  protected:
   void SetUp() override { standin::Reset(); }
-  void TearDown() override { standin::Discard(); }
+  void TearDown() override {
+    ReleaseShell();
+    standin::Discard();
+  }
 };
 
 TEST_P(InstallActionTest, OpensTheInstallerInTempThroughTheShell) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "launcher/OpenWebPage.h"
+#include "launcher/ShellOpen.h"
 #include "platform/host/StandIn.h"
 #include "platform/platform.h"
 
@@ -16,7 +17,11 @@ constexpr char kUrl[] = "http://www.quillmoor.de/";
 class OpenWebPageTest : public ::testing::Test {
  protected:
   void SetUp() override { standin::Reset(); }
-  void TearDown() override { standin::Discard(); }
+  // The shell stays loaded between actions: each test frees it before its machine goes.
+  void TearDown() override {
+    ReleaseShell();
+    standin::Discard();
+  }
 
   static void Register(const std::string& command, DWORD type = REG_SZ) {
     standin::SetRegString(HKEY_CLASSES_ROOT, kKey, "", command, type);
@@ -62,19 +67,31 @@ TEST_F(OpenWebPageTest, TheAddressIsPassedUnchangedAndUnquoted) {
   EXPECT_EQ(calls[0].args.at(3), url);
 }
 
-// The shell is not imported: it is loaded for the call from the system directory by its full
-// path (never a bare name, which would search the program's folder first) and released after it.
-TEST_F(OpenWebPageTest, LoadsTheShellByItsSystemPathOnlyForTheCall) {
+// The shell is not imported: it is loaded at the first call from the system directory by its full
+// path (never a bare name, which would search the program's folder first) and stays loaded for
+// later calls until ReleaseShell frees it once, at shut-down.
+TEST_F(OpenWebPageTest, LoadsTheShellByItsSystemPathOnceAndKeepsItUntilShutDown) {
   Register("\"C:\\Web\\browser.exe\"");
   standin::SetSystemDirectory("D:\\OS\\System");
+  const auto sequence = [] {
+    std::vector<std::string> calls;
+    for (const auto& call : standin::Calls())
+      if (call.function == "LoadLibraryExA" || call.function == "ShellExecuteA" ||
+          call.function == "FreeLibrary")
+        calls.push_back(call.function == "LoadLibraryExA" ? call.ToString() : call.function);
+    return calls;
+  };
   ASSERT_EQ(Open().size(), 1u);
-  std::vector<std::string> sequence;
-  for (const auto& call : standin::Calls())
-    if (call.function == "LoadLibraryExA" || call.function == "ShellExecuteA" ||
-        call.function == "FreeLibrary")
-      sequence.push_back(call.function == "LoadLibraryExA" ? call.ToString() : call.function);
-  EXPECT_EQ(sequence, (std::vector<std::string>{"LoadLibraryExA(D:\\OS\\System\\shell32.dll, 0, 8)",
-                                                "ShellExecuteA", "FreeLibrary"}));
+  ASSERT_EQ(Open().size(), 2u);
+  const std::string load = "LoadLibraryExA(D:\\OS\\System\\shell32.dll, 0, 8)";
+  EXPECT_EQ(sequence(), (std::vector<std::string>{load, "ShellExecuteA", "ShellExecuteA"}));
+  ReleaseShell();
+  ReleaseShell();
+  EXPECT_EQ(sequence(),
+            (std::vector<std::string>{load, "ShellExecuteA", "ShellExecuteA", "FreeLibrary"}));
+  // After the release a further action loads it again.
+  ASSERT_EQ(Open().size(), 3u);
+  EXPECT_EQ(sequence().at(4), load);
 }
 
 // The program path is the text between the first and the second double quote; with fewer than

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/host/StandInFixture.h"
+#include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
 #include "toolkit/core/FormStreaming.h"
 #include "toolkit/core/TMemoryStream.h"
@@ -105,7 +107,9 @@ TEST_F(ExtractionTest, OverwritePoliciesDecideWhatIsWrittenRecordedAndRemoved) {
     std::optional<std::string> existing;
     bool written;
   } cases[] = {{owIfSizeDifferent, std::nullopt, true},
-               {owIfSizeDifferent, "OLDDATA", false},
+               {owIfSizeDifferent, "OLDDATA", true},  // same size, other bytes
+               {owIfSizeDifferent, "NEWDATX", true},  // differs in the last byte only
+               {owIfSizeDifferent, kNew, false},      // the carried bytes: left alone
                {owIfSizeDifferent, "OLD", true},
                {owNever, std::nullopt, true},
                {owNever, "OLD", false},
@@ -113,11 +117,19 @@ TEST_F(ExtractionTest, OverwritePoliciesDecideWhatIsWrittenRecordedAndRemoved) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.policy) + " " + c.existing.value_or("-"));
     standin::Reset();
-    if (c.existing) standin::WriteHostFile("C:\\TEMP\\f.bin", *c.existing);
+    std::optional<fs::file_time_type> oldTime;
+    if (c.existing) {
+      standin::WriteHostFile("C:\\TEMP\\f.bin", *c.existing);
+      oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
+      fs::last_write_time(HostPath("C:\\TEMP\\f.bin"), *oldTime);
+    }
     Rig rig;
     rig.storage->AutoExtract()->SetOverwrite(c.policy);
     rig.storage->Loaded();
     EXPECT_EQ(FileText("C:\\TEMP\\f.bin"), c.written ? kNew : c.existing);
+    // A file left alone keeps its modification time.
+    if (oldTime && !c.written)
+      EXPECT_EQ(fs::last_write_time(HostPath("C:\\TEMP\\f.bin")), *oldTime);
     EXPECT_EQ(rig.storage->ExtractedFiles().size(), c.written ? 1u : 0u);
     EXPECT_EQ(rig.log.size(), c.written ? 2u : 0u);
     rig.owner.reset();
@@ -206,7 +218,48 @@ TEST_F(ExtractionTest, NamesThatAreNotBareFileNamesAndShortWritesLeaveNothing) {
     EXPECT_EQ(rig.log.back(), room == 7 ? "-C:\\TEMP\\f.bin ok" : "-C:\\TEMP\\f.bin failed");
     EXPECT_EQ(FileText("C:\\TEMP\\f.bin").has_value(), room == 7) << room;
     EXPECT_EQ(rig.storage->ExtractedFiles().size(), room == 7 ? 1u : 0u);
+    EXPECT_EQ(standin::OpenFileHandleCount(), room == 7 ? 1u : 0u);  // only a whole file is held
+  }
+}
+
+// With RemoveOnTerminate the storage holds the file it wrote, or found in place with the stored
+// bytes, from the extraction to its removal: others may read it, nobody may write, rename or
+// delete it. Without RemoveOnTerminate nothing is held.
+TEST_F(ExtractionTest, FilesToBeRemovedAreHeldUntilTheEnd) {
+  const std::string path = "C:\\TEMP\\f.bin";
+  const auto opens = [&path](DWORD Access, DWORD Share) {
+    HANDLE h = CreateFileA(path.c_str(), Access, Share, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    return h != INVALID_HANDLE_VALUE;
+  };
+  const struct {
+    bool removeOnTerminate;
+    std::optional<std::string> existing;
+    bool held, staysAfterEnd;
+  } cases[] = {{true, std::nullopt, true, false},
+               {true, kNew, true, true},  // accepted in place: held, but not removed
+               {true, "OLDDATA", true, false},
+               {false, std::nullopt, false, true},
+               {false, kNew, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.removeOnTerminate) + " " + c.existing.value_or("-"));
+    standin::Reset();
+    if (c.existing) standin::WriteHostFile(path, *c.existing);
+    Rig rig;
+    rig.storage->AutoExtract()->SetRemoveOnTerminate(c.removeOnTerminate);
+    rig.storage->Loaded();
+    ASSERT_EQ(FileText(path), kNew);
+    EXPECT_EQ(standin::OpenFileHandleCount(), c.held ? 1u : 0u);
+    EXPECT_TRUE(opens(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE));
+    EXPECT_EQ(opens(GENERIC_READ, 0), !c.held);
+    EXPECT_EQ(opens(GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE), !c.held);
+    EXPECT_EQ(MoveFileA(path.c_str(), "C:\\TEMP\\g.bin") != FALSE, !c.held);
+    if (!c.held) ASSERT_TRUE(MoveFileA("C:\\TEMP\\g.bin", path.c_str()));
+    EXPECT_EQ(DeleteFileA(path.c_str()) != FALSE, !c.held);
+    if (!c.held) standin::WriteHostFile(path, kNew);
+    rig.owner.reset();
     EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+    EXPECT_EQ(FileText(path).has_value(), c.staysAfterEnd);
   }
 }
 
@@ -266,12 +319,33 @@ TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
     const auto& record =
         dynamic_cast<TacFileStorage&>(*loaded->FindComponent("acFileStorage1")).StoredFiles(0);
     EXPECT_EQ(record.FileSize(), content.size());
+    const uint32_t crc = Crc32({reinterpret_cast<const uint8_t*>(content.data()), content.size()});
+    EXPECT_EQ(record.ContentCrc32(), crc);  // from the packed bytes
     const TMemoryStream& data = record.Data();
+    EXPECT_EQ(record.ContentCrc32(), crc);  // from the unpacked ones
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(data.Memory()), record.FileSize()),
               content);
     TMemoryStream again;
     WriteComponentRes(again, *loaded);
     EXPECT_EQ(std::vector<uint8_t>(again.Memory(), again.Memory() + again.Size()), bytes);
+  }
+
+  // Against a file already there the packed bytes are compared block by block: the same bytes
+  // stay untouched, one byte changed in a late block or in the last place is written over.
+  for (const size_t flip : {std::string::npos, content.size() - 1, size_t{150000}}) {
+    SCOPED_TRACE(flip);
+    standin::Reset();
+    std::string existing = content;
+    if (flip != std::string::npos) existing[flip] ^= 1;
+    standin::WriteHostFile("C:\\TEMP\\big.bin", existing);
+    const auto oldTime = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(HostPath("C:\\TEMP\\big.bin"), oldTime);
+    TResourceStream resource(bytes.data(), bytes.size());
+    TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+    ReadComponentRes(resource, *loaded);
+    EXPECT_EQ(FileText("C:\\TEMP\\big.bin"), content);
+    EXPECT_EQ(fs::last_write_time(HostPath("C:\\TEMP\\big.bin")) == oldTime,
+              flip == std::string::npos);
   }
 
   std::vector<uint8_t> damaged = bytes;
