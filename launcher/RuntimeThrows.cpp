@@ -5,7 +5,7 @@
 // The runtime's versions throw std::length_error, std::out_of_range and the rest of the
 // std::logic_error family, whose constructors take both kinds of std::string the runtime carries;
 // linking them pulls in the runtime's copy-on-write string, its current string and the random
-// device that shares their object file: about 57 KB, a seventh of the launcher. These throw the
+// device that shares their object file, a large share of the launcher. These throw the
 // standard bad_* types where the runtime does, and for the logic and runtime errors an exception
 // of our own that is a std::exception, which is all the programs catch (the application's error
 // box, WinMain, sysinfo's main). Being defined here, in an object of the program, they keep the

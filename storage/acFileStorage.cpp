@@ -344,7 +344,7 @@ void TStoredFile::WriteToStream(TStream& Stream) const {
   if (fileName_.size() > UINT32_MAX) throw EWriteError("File name too long: " + fileName_);
   WriteField(Stream, static_cast<uint32_t>(fileName_.size()));
   Stream.WriteBuffer(fileName_.data(), fileName_.size());
-  // PackedSizeMax rather than the historical bound, which falls short for several blocks.
+  // PackedSizeMax rather than PackedSizeBound, which falls short for several blocks.
   std::vector<uint8_t> packed(PackedSizeMax(fileSize_));
   const size_t length = PackData(Data().Memory(), packed.data(), fileSize_, packed.size());
   if (length == 0 || length > UINT32_MAX)

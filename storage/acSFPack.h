@@ -18,12 +18,14 @@ inline constexpr uint32_t kPackBlockMax = 65533;
 
 // Packs `length` (1..65,533) bytes of `source` into one block at `dest` and returns its packed
 // length, header included; returns 0 for a length outside 1..65,533. Writes at most length + 2
-// bytes at `dest` (the occurrence table is kept apart from the output, so the historical sizing of
-// max(256, length + 2) also suffices). Reads nothing outside the `length` bytes.
+// bytes at `dest` (the occurrence table is kept apart from the output, so a destination sized
+// max(256, length + 2), as callers may size it for a packer that works in its output, also
+// suffices). Reads nothing outside the `length` bytes.
 uint32_t PackBlock(const uint8_t* source, uint8_t* dest, uint32_t length);
 
-// The destination size the packed-data format has always promised for `length` bytes. For more
-// than one block it can fall short of what PackData writes; use PackedSizeMax to size a buffer.
+// The published destination size for `length` bytes: with m = max(length, 255),
+// m + 4 + 4 * (m / 65535 + 1). Kept as it is because callers size buffers with it; for more than
+// one block it can fall short of what PackData writes, so size a buffer with PackedSizeMax.
 size_t PackedSizeBound(size_t length);
 
 // The room PackData may need for `length` bytes: the 4-byte length, then every block at its worst

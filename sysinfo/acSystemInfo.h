@@ -168,7 +168,8 @@ class TacSystemInfo : public TacComponent {
   // The program registered for ".html" files, without its arguments.
   std::string DefaultBrowser() const { return FindAssociatedProgram(".html"); }
   void SetDefaultBrowser(const std::string&) { ReadOnlyNotice(); }
-  // The PATH of the running process.
+  // The PATH of the running process. The published name is spelt so (not "Paths") and stays so:
+  // stored forms and callers name the property by it.
   std::string SystemPathes() const { return GetEnvVar("PATH"); }
   void SetSystemPathes(const std::string&) { ReadOnlyNotice(); }
   // Whole seconds since Windows started.
@@ -176,7 +177,8 @@ class TacSystemInfo : public TacComponent {
   void SetSystemUpTime(int32_t) { ReadOnlyNotice(); }
 
   // Memory in bytes, from a fresh memory status each; read-only. An amount beyond 32 bits reads
-  // 0xFFFFFFFF, as the 32-bit system reports it.
+  // 0xFFFFFFFF, as the 32-bit system reports it. "Phisical" is the published spelling, which
+  // stored forms and callers use: it stays.
   uint32_t MemAvailPhisical() const;
   void SetMemAvailPhisical(uint32_t) { ReadOnlyNotice(); }
   uint32_t MemTotalPhisical() const;

@@ -114,7 +114,7 @@ TEST_P(SFPackFormat, BlockWithoutRunsTakesTwoBytesMore) {
   EXPECT_EQ(packed.size(), 4u + 2u + 65535u);
 }
 
-TEST(SFPackSizes, PackedSizeBoundKeepsItsHistoricalValues) {
+TEST(SFPackSizes, PackedSizeBoundFollowsItsPublishedFormula) {
   EXPECT_EQ(PackedSizeBound(0), 263u);
   EXPECT_EQ(PackedSizeBound(1), 263u);
   EXPECT_EQ(PackedSizeBound(255), 263u);
@@ -125,7 +125,7 @@ TEST(SFPackSizes, PackedSizeBoundKeepsItsHistoricalValues) {
   EXPECT_EQ(PackedSizeBound(1816102), 1816102u + 4 + 4 * 28);
 }
 
-// The historical bound falls short for two blocks when the first has no runs; PackData then
+// PackedSizeBound falls short for two blocks when the first has no runs; PackData then
 // refuses the short buffer without writing past it, and PackedSizeMax has the real room.
 TEST_P(SFPackFormat, MultiBlockShortfallIsRefusedAndPackedSizeMaxCoversIt) {
   Bytes input(65534);
