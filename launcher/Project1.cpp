@@ -13,13 +13,13 @@
 #include <exception>
 
 #include "launcher/Unit1.h"
-#include "library/LibraryModules.h"
 #include "platform/platform.h"
+#include "runtime/LibraryModules.h"
 #include "toolkit/core/Modules.h"
 #include "toolkit/ui/TApplication.h"
 #include "toolkit/ui/UIModules.h"
 #ifdef AC_EXTRACTION_TIMING
-#include "launcher/ExtractionTiming.h"
+#include "tests/bench/ExtractionTiming.h"
 #endif
 
 namespace {
@@ -48,7 +48,7 @@ void RestrictDllSearchToSystemFolder() {
 constexpr TModule kBeforeLibrary[] = {kToolkitModule};
 constexpr TModule kAfterLibrary[] = {
 #ifdef AC_EXTRACTION_TIMING
-    kExtractionTimingModule,  // the instrumented copy only (launcher/ExtractionTiming.h)
+    kExtractionTimingModule,  // the instrumented copy only (tests/bench/ExtractionTiming.h)
 #endif
     kComSupportModule,
     kUnit1Module,

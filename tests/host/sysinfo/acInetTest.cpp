@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "library/LibraryModules.h"
 #include "platform/host/StandInFixture.h"
 #include "platform/platform.h"
+#include "runtime/LibraryModules.h"
 #include "sysinfo/acInet.h"
 #include "sysinfo/acSystemInfo.h"
 #include "toolkit/core/ClassRegistry.h"

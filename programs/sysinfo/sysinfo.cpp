@@ -17,8 +17,8 @@
 #include <exception>
 #include <string>
 
-#include "library/LibraryModules.h"
 #include "platform/platform.h"
+#include "runtime/LibraryModules.h"
 #include "sysinfo/acSystemInfo.h"
 #include "toolkit/core/TEnumInfo.h"
 #include "toolkit/ui/UIModules.h"

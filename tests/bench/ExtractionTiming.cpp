@@ -1,4 +1,4 @@
-#include "launcher/ExtractionTiming.h"
+#include "tests/bench/ExtractionTiming.h"
 
 #include <cstdio>
 #include <string>
