@@ -1,6 +1,7 @@
 #include "foundation/acClasses.h"
 
 #include "toolkit/core/ApplicationState.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 
 namespace {
@@ -15,17 +16,15 @@ bool IsForm(const TComponent& Component) {
 }
 
 void WriteInt32(TStream& Stream, int32_t Value) {
-  const uint32_t v = static_cast<uint32_t>(Value);
-  const uint8_t bytes[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8),
-                            static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  uint8_t bytes[4];
+  StoreLE32(bytes, static_cast<uint32_t>(Value));
   Stream.WriteBuffer(bytes, sizeof bytes);
 }
 
 int32_t ReadInt32(TStream& Stream) {
   uint8_t bytes[4];
   Stream.ReadBuffer(bytes, sizeof bytes);
-  return static_cast<int32_t>(uint32_t{bytes[0]} | uint32_t{bytes[1]} << 8 |
-                              uint32_t{bytes[2]} << 16 | uint32_t{bytes[3]} << 24);
+  return static_cast<int32_t>(LoadLE32(bytes));
 }
 
 }  // namespace

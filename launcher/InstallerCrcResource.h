@@ -7,11 +7,12 @@
 #include <optional>
 #include <span>
 
+#include "toolkit/core/LittleEndian.h"
+
 inline constexpr char kInstallerCrcResource[] = "INSTALLERCRC";
 
 // The CRC-32 in the resource's bytes; none when they are not exactly 4 bytes.
 inline std::optional<uint32_t> RecordedCrc(std::span<const uint8_t> Resource) {
   if (Resource.size() != 4) return std::nullopt;
-  return uint32_t{Resource[0]} | uint32_t{Resource[1]} << 8 | uint32_t{Resource[2]} << 16 |
-         uint32_t{Resource[3]} << 24;
+  return LoadLE32(Resource.data());
 }

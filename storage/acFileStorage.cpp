@@ -8,6 +8,7 @@
 #include "storage/Crc32.h"
 #include "storage/acSFPack.h"
 #include "toolkit/core/ClassRegistry.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 #include "toolkit/core/TCustomMemoryStream.h"
 #include "toolkit/core/TFiler.h"
@@ -28,27 +29,16 @@ uint64_t Remaining(TStream& Stream) {
   return left > 0 ? static_cast<uint64_t>(left) : 0;
 }
 
-uint32_t Load32(const uint8_t* p) {
-  return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
-}
-
-void Store32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
 // Reads a 32-bit field; a stream that ends first raises EReadError naming the field.
 uint32_t ReadField(TStream& Stream, const std::string& What) {
   uint8_t bytes[4];
   if (Stream.Read(bytes, 4) != 4) throw EReadError(What + " is cut short");
-  return Load32(bytes);
+  return LoadLE32(bytes);
 }
 
 void WriteField(TStream& Stream, uint32_t Value) {
   uint8_t bytes[4];
-  Store32(bytes, Value);
+  StoreLE32(bytes, Value);
   Stream.WriteBuffer(bytes, 4);
 }
 
@@ -60,7 +50,7 @@ int64_t AreaYieldMax(std::span<const uint8_t> Area) {
   size_t pos = 0;
   while (pos < Area.size()) {
     if (Area.size() - pos < 2) return -1;
-    const size_t length = size_t{Area[pos]} | size_t{Area[pos + 1]} << 8;
+    const size_t length = LoadLE16(&Area[pos]);
     pos += 2;
     if (length > Area.size() - pos) return -1;
     pos += length;
@@ -82,7 +72,7 @@ bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_
   size_t pos = 0;
   while (pos < Area.size()) {
     if (Area.size() - pos < 2) return false;
-    const uint32_t length = uint32_t{Area[pos]} | uint32_t{Area[pos + 1]} << 8;
+    const uint32_t length = LoadLE16(&Area[pos]);
     pos += 2;
     if (length > Area.size() - pos) return false;
     const size_t room = std::min<size_t>(kPackBlockMax, Size - Written);

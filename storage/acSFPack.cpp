@@ -10,6 +10,8 @@
 #include <cstring>
 #include <limits>
 
+#include "toolkit/core/LittleEndian.h"
+
 // The codec works in one of three ways (SFPackPath), chosen once at start-up from what the
 // processor reports, since the i686 build must also run on processors without SSE2: plain C++ for
 // the i686 instruction set, SSE2, and AVX2. All three produce the same bytes. The file is compiled
@@ -93,20 +95,6 @@ SFPackPath pathInUse = kProcessorPath;
 template <SFPackPath P>
 bool UseAvx2() {
   return P != kPlain && pathInUse == kAvx2;
-}
-
-uint16_t Load16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void Store16(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void Store32(uint8_t* p, uint32_t v) {
-  Store16(p, v);
-  Store16(p + 2, v >> 16);
 }
 
 // ---- machine words and vectors ------------------------------------------------------------------
@@ -446,7 +434,7 @@ uint8_t* PutCount(uint8_t* out, uint32_t run) {
     return out + 1;
   }
   out[0] = 0;
-  Store16(out + 1, count);
+  StoreLE16(out + 1, count);
   return out + 3;
 }
 
@@ -608,7 +596,7 @@ uint32_t NextRun(const uint8_t* s, uint32_t i, uint32_t k, uint32_t runMin, uint
 // stores of NextRun stay inside the k + 2 bytes of `d`.
 template <SFPackPath P>
 uint32_t PackMarkerBlock(const uint8_t* s, uint8_t* d, uint32_t k, uint8_t marker) {
-  Store16(d, marker);
+  StoreLE16(d, marker);
   uint8_t* out = d + 2;
   uint32_t i = 0;
   while ((i = NextRun<P>(s, i, k, kMarkerRunMin, out)) < k) {
@@ -637,12 +625,12 @@ uint32_t PackTableBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
     const uint32_t end = RunEnd<P>(s, i + kTableRunMin, k, value);
     *out++ = value;
     table -= 2;
-    Store16(table, static_cast<uint32_t>(out - d));
+    StoreLE16(table, static_cast<uint32_t>(out - d));
     out = PutCount(out, end - i);
     i = end;
   }
   const uint32_t header = static_cast<uint32_t>(out - d);
-  Store16(d, header);
+  StoreLE16(d, header);
   const size_t tableLength = static_cast<size_t>(tableEnd - table);
   std::memmove(out, table, tableLength);
   return header + static_cast<uint32_t>(tableLength);
@@ -657,7 +645,7 @@ uint32_t PackTableBlock(const uint8_t* s, uint8_t* d, uint32_t k) {
 AC_AVX2 uint32_t PackMarkerBlockWithoutZeroAvx2(const uint8_t* s, uint8_t* d, uint32_t k) {
   const uint32_t tail = k - std::min<uint32_t>(k, kWindow + 2);
   if (std::memchr(s + tail, 0, k - tail) != nullptr) return 0;
-  Store16(d, 0);
+  StoreLE16(d, 0);
   uint8_t* out = d + 2;
   uint32_t i = 0;
   while (true) {
@@ -789,7 +777,7 @@ const uint8_t* ReadCount(const uint8_t* p, const uint8_t* end, uint32_t& count) 
   count = *p;
   if (count != 0) return p + 1;
   if (end - p < 3) return nullptr;
-  count = Load16(p + 1);
+  count = LoadLE16(p + 1);
   return p + 3;
 }
 
@@ -914,7 +902,7 @@ UnpackResult UnpackTableBlock(const uint8_t* block, uint32_t length, uint32_t he
   uint32_t pos = 2;
   for (uint32_t t = length; t > header;) {
     t -= 2;
-    const uint32_t e = Load16(block + t);
+    const uint32_t e = LoadLE16(block + t);
     // The run's value byte (e - 1) must lie at or behind the current position, its count inside
     // the body.
     if (e <= pos || e >= header) return Finish(sink, false);
@@ -932,7 +920,7 @@ UnpackResult UnpackTableBlock(const uint8_t* block, uint32_t length, uint32_t he
 template <SFPackPath P>
 UnpackResult UnpackBlockOn(const uint8_t* block, uint8_t* dest, uint32_t length, size_t destSize) {
   Sink sink(dest, destSize);
-  const uint32_t header = Load16(block);
+  const uint32_t header = LoadLE16(block);
   if (header < kFirstTableHeader)
     return UnpackMarkerBlock<P>(block, length, static_cast<uint8_t>(header), sink);
   return UnpackTableBlock<P>(block, length, header, sink);
@@ -981,7 +969,7 @@ size_t PackedSizeMax(size_t length) {
 
 size_t PackData(const uint8_t* source, uint8_t* dest, size_t length, size_t destSize) {
   if (destSize < 4 || length > std::numeric_limits<uint32_t>::max()) return 0;
-  Store32(dest, static_cast<uint32_t>(length));
+  StoreLE32(dest, static_cast<uint32_t>(length));
   size_t pos = 4;
   for (size_t done = 0; done < length;) {
     const uint32_t k = static_cast<uint32_t>(std::min<size_t>(length - done, kPackBlockMax));
@@ -992,7 +980,7 @@ size_t PackData(const uint8_t* source, uint8_t* dest, size_t length, size_t dest
       packed = PackOneBlock(source + done, dest + pos + 2, k);
     else if ((packed = PackBlockTight(source + done, dest + pos + 2, k, room - 2)) == 0)
       return 0;
-    Store16(dest + pos, packed);
+    StoreLE16(dest + pos, packed);
     pos += 2 + size_t{packed};
     done += k;
   }
@@ -1010,7 +998,7 @@ UnpackResult UnpackData(const uint8_t* blocks, uint8_t* dest, size_t length, siz
   size_t pos = 0;
   while (pos < length) {
     if (length - pos < 2) return UnpackResult{total.written, false};
-    const uint32_t blockLength = Load16(blocks + pos);
+    const uint32_t blockLength = LoadLE16(blocks + pos);
     pos += 2;
     if (blockLength > length - pos) return UnpackResult{total.written, false};
     const UnpackResult part =

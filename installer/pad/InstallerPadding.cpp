@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "storage/acSFPack.h"
+#include "toolkit/core/LittleEndian.h"
 
 namespace {
 
@@ -34,10 +35,6 @@ std::vector<uint8_t> RandomBytes(size_t count, uint64_t seed) {
       out[i + b] = static_cast<uint8_t>(word >> 8 * b);
   }
   return out;
-}
-
-uint16_t ReadU16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | p[1] << 8);
 }
 
 // A run of r bytes in a table block costs its value byte, its count (one byte up to 256, else a
@@ -143,8 +140,8 @@ PackFigures MeasurePacked(std::span<const uint8_t> data) {
   f.packedSize = PackData(data.data(), packed.data(), data.size(), packed.size());
   if (f.packedSize < 4) return f;
   for (size_t pos = 4; pos + 2 <= f.packedSize;) {
-    const size_t length = ReadU16(&packed[pos]);
-    if (length >= 2 && pos + 2 + length <= f.packedSize && ReadU16(&packed[pos + 2]) >= 256)
+    const size_t length = LoadLE16(&packed[pos]);
+    if (length >= 2 && pos + 2 + length <= f.packedSize && LoadLE16(&packed[pos + 2]) >= 256)
       ++f.tableBlocks;
     ++f.blocks;
     pos += 2 + length;

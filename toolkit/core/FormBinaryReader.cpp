@@ -1,4 +1,5 @@
 #include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/LittleEndian.h"
 
 #include <cstring>
 
@@ -31,8 +32,7 @@ uint8_t TFormBinaryReader::PeekByte() {
 
 int32_t TFormBinaryReader::ReadInt(size_t Width) {
   Need(Width, pos_);
-  uint32_t v = 0;
-  for (size_t i = 0; i < Width; ++i) v |= static_cast<uint32_t>(data_[pos_ + i]) << (8 * i);
+  const uint32_t v = LoadLE(&data_[pos_], Width);
   pos_ += Width;
   if (Width == 1) return static_cast<int8_t>(v);
   if (Width == 2) return static_cast<int16_t>(v);

@@ -1,4 +1,5 @@
 #include "toolkit/core/FormBinaryWriter.h"
+#include "toolkit/core/LittleEndian.h"
 
 #include <cstdint>
 #include <iterator>
@@ -8,7 +9,9 @@ void TFormBinaryWriter::WriteSignature() {
 }
 
 void TFormBinaryWriter::WriteUInt(uint32_t V, size_t Width) {
-  for (size_t i = 0; i < Width; ++i) out_.push_back(static_cast<uint8_t>(V >> (8 * i)));
+  uint8_t bytes[4];
+  StoreLE(bytes, V, Width);
+  out_.insert(out_.end(), bytes, bytes + Width);
 }
 
 void TFormBinaryWriter::WriteCounted(uint8_t Type, std::span<const uint8_t> Bytes,

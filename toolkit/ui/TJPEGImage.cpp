@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/ToolkitErrors.h"
 
 // jpeglib.h needs FILE and size_t declared before it.
@@ -150,9 +151,7 @@ void TJPEGImage::LoadFromBytes(std::span<const uint8_t> Jpeg) {
 void TJPEGImage::ReadData(TStream& Stream) {
   uint8_t count[4] = {};
   Stream.ReadBuffer(count, sizeof count);
-  const uint32_t size = static_cast<uint32_t>(count[0]) | static_cast<uint32_t>(count[1]) << 8 |
-                        static_cast<uint32_t>(count[2]) << 16 |
-                        static_cast<uint32_t>(count[3]) << 24;
+  const uint32_t size = LoadLE32(count);
   // The count must fit what the stream still holds: never allocate on a hostile figure.
   const int64_t left = Stream.Size() - Stream.Position();
   if (static_cast<int64_t>(size) > left) {
@@ -167,8 +166,8 @@ void TJPEGImage::ReadData(TStream& Stream) {
 
 void TJPEGImage::WriteData(TStream& Stream) const {
   const auto size = static_cast<uint32_t>(data_.size());
-  const uint8_t count[4] = {static_cast<uint8_t>(size), static_cast<uint8_t>(size >> 8),
-                            static_cast<uint8_t>(size >> 16), static_cast<uint8_t>(size >> 24)};
+  uint8_t count[4];
+  StoreLE32(count, size);
   Stream.WriteBuffer(count, sizeof count);
   if (size) Stream.WriteBuffer(data_.data(), size);
 }
