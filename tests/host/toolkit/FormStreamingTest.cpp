@@ -15,6 +15,10 @@ namespace {
 class TBytes {
  public:
   TBytes& Sig() { return Raw("TPF0"); }
+  // The signature and the test form "F" without properties, ready for its children.
+  TBytes& Form() { return Sig().Child("TTestForm", "F").End(); }
+  // A child's header: class and name, followed by its properties.
+  TBytes& Child(const std::string& Class, const std::string& Name) { return Str(Class).Str(Name); }
   TBytes& Raw(const std::string& S) {
     b.insert(b.end(), S.begin(), S.end());
     return *this;
@@ -111,12 +115,10 @@ TEST_F(FormStreamingTest, WritesTheDocumentedLayout) {
   c->Font()->SetStyle(1u << tfItalic);
   auto expected = TBytes()
                       .Sig()
-                      .Str("TTestForm")
-                      .Str("F")
+                      .Child("TTestForm", "F")
                       .String("Caption", "Hi")
                       .End()
-                      .Str("TTestControl")
-                      .Str("C")
+                      .Child("TTestControl", "C")
                       .Str("Width")
                       .Byte(vaInt16)
                       .Le(200, 2)
@@ -188,16 +190,11 @@ TEST_F(FormStreamingTest, DefaultsAndDisplayOnlyValuesAreNotWritten) {
   auto* s = new TTestStorage(&form);
   s->SetName("S");
   auto expected = TBytes()
-                      .Sig()
-                      .Str("TTestForm")
-                      .Str("F")
-                      .End()
-                      .Str("TTestControl")
-                      .Str("C")
+                      .Form()
+                      .Child("TTestControl", "C")
                       .End()
                       .End()
-                      .Str("TTestStorage")
-                      .Str("S")
+                      .Child("TTestStorage", "S")
                       .End()
                       .End()
                       .End()
@@ -241,20 +238,16 @@ TEST_F(FormStreamingTest, IntegersTakeTheSmallestWidthAndNamedValuesTheirName) {
 TEST_F(FormStreamingTest, LoadingFlagHeldWhileReadingAndLoadedRunsAfterAllExist) {
   auto bytes = TBytes()
                    .Sig()
-                   .Str("TTestForm")
-                   .Str("Form1")
+                   .Child("TTestForm", "Form1")
                    .End()
-                   .Str("TTestControl")
-                   .Str("A")
+                   .Child("TTestControl", "A")
                    .String("Caption", "a")
                    .End()
                    .End()
-                   .Str("TTestStorage")
-                   .Str("B")
+                   .Child("TTestStorage", "B")
                    .End()
                    .End()
-                   .Str("TTestControl")
-                   .Str("C")
+                   .Child("TTestControl", "C")
                    .End()
                    .End()
                    .End()
@@ -279,7 +272,7 @@ TEST_F(FormStreamingTest, LoadingFlagHeldWhileReadingAndLoadedRunsAfterAllExist)
 }
 
 TEST_F(FormStreamingTest, ReadsFromTheStreamPositionAndStopsAfterTheRecord) {
-  auto form = TBytes().Sig().Str("TTestForm").Str("F").End().End().b;
+  auto form = TBytes().Form().End().b;
   std::vector<uint8_t> bytes = {'x', 'y'};
   bytes.insert(bytes.end(), form.begin(), form.end());
   bytes.push_back('z');
@@ -293,7 +286,7 @@ TEST_F(FormStreamingTest, ReadsFromTheStreamPositionAndStopsAfterTheRecord) {
 
 // Property-level refusals, each with the place and the reason in the message.
 TEST_F(FormStreamingTest, EachKindOfErrorIsNamed) {
-  auto head = [] { return TBytes().Sig().Str("TTestForm").Str("F"); };
+  auto head = [] { return TBytes().Sig().Child("TTestForm", "F"); };
   auto child = [&](const std::string& Class) { return head().End().Str(Class).Str("X"); };
   struct Case {
     std::vector<uint8_t> Bytes;
@@ -333,14 +326,14 @@ TEST_F(FormStreamingTest, EachKindOfErrorIsNamed) {
        "sub-properties (an object is stored by dotted names), found an integer"},
       {head().Str("Tag").Byte(5).b,
        "Error reading F (TTestForm) at offset 20: Unsupported value type 5"},
-      {TBytes().Sig().Str("TTestControl").Str("F").b,
+      {TBytes().Sig().Child("TTestControl", "F").b,
        "Error reading form data at offset 4: The form data describes a TTestControl, not a "
        "TTestForm"},
       {TBytes().Raw("TPF1").b,
        "Error reading form data at offset 0: Invalid form data: the signature TPF0 is missing"},
-      {head().End().Str("TTestControl").Str("A").End().End().Str("TTestControl").Str("a").b,
+      {head().End().Child("TTestControl", "A").End().End().Child("TTestControl", "a").b,
        "Error reading F (TTestForm) at offset 47: A component named a already exists"},
-      {head().End().Str("TTestControl").Str("Storage1").End().End().b,
+      {head().End().Child("TTestControl", "Storage1").End().End().b,
        "Error reading Storage1 (TTestControl) at offset 30: Field Storage1 of TTestForm cannot "
        "hold a "
        "TTestControl"},
@@ -371,12 +364,8 @@ TEST_F(FormStreamingTest, EveryTruncationIsRefusedWithoutLeavingComponents) {
 
 TEST_F(FormStreamingTest, BinaryPropertyGetsExactlyItsBytesAndLengthIsChecked) {
   auto bytes = TBytes()
-                   .Sig()
-                   .Str("TTestForm")
-                   .Str("F")
-                   .End()
-                   .Str("TTestStorage")
-                   .Str("S")
+                   .Form()
+                   .Child("TTestStorage", "S")
                    .Str("StoredData")
                    .Byte(vaBinary)
                    .Le(3, 4)
@@ -395,12 +384,8 @@ TEST_F(FormStreamingTest, BinaryPropertyGetsExactlyItsBytesAndLengthIsChecked) {
   EXPECT_EQ(s->DesignLeft(), 5);
 
   auto huge = TBytes()
-                  .Sig()
-                  .Str("TTestForm")
-                  .Str("F")
-                  .End()
-                  .Str("TTestStorage")
-                  .Str("S")
+                  .Form()
+                  .Child("TTestStorage", "S")
                   .Str("StoredData")
                   .Byte(vaBinary)
                   .Le(0xFFFFFFF0u, 4)
@@ -413,20 +398,10 @@ TEST_F(FormStreamingTest, BinaryPropertyGetsExactlyItsBytesAndLengthIsChecked) {
 }
 
 TEST_F(FormStreamingTest, DottedNamesMayReachOwnedComponents) {
-  auto bytes = TBytes()
-                   .Sig()
-                   .Str("TTestForm")
-                   .Str("F")
-                   .End()
-                   .Str("TTestControl")
-                   .Str("L")
-                   .End()
-                   .End()
-                   .End()
-                   .b;
+  auto bytes = TBytes().Form().Child("TTestControl", "L").End().End().End().b;
   TTestForm form(nullptr);
   Read(bytes, form);
-  auto more = TBytes().Sig().Str("TTestForm").Str("F").Int8("L.Font.Height", -16).End().End().b;
+  auto more = TBytes().Sig().Child("TTestForm", "F").Int8("L.Font.Height", -16).End().End().b;
   Read(more, form);
   EXPECT_EQ(dynamic_cast<TTestControl*>(form.FindComponent("L"))->Font()->Height(), -16);
 }
