@@ -2,6 +2,7 @@
 
 #include "toolkit/core/ApplicationState.h"
 #include "toolkit/core/ToolkitErrors.h"
+#include "toolkit/ui/WindowObject.h"
 
 TApplication* Application = nullptr;
 TApplication::TInitProc TApplication::initProc_ = nullptr;
@@ -239,14 +240,9 @@ HWND TApplication::ActiveOwner() const {
 
 LRESULT CALLBACK TApplication::StaticWndProc(HWND Window, UINT Message, WPARAM WParam,
                                              LPARAM LParam) {
-  if (Message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(LParam);
-    auto* created = static_cast<TApplication*>(create->lpCreateParams);
-    SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    if (created) created->handle_ = Window;
-  }
-  auto* app = reinterpret_cast<TApplication*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+  auto* app = WindowObject<TApplication>(Window, Message, LParam);
   if (!app) return DefWindowProcA(Window, Message, WParam, LParam);
+  if (Message == WM_NCCREATE) app->handle_ = Window;
   try {
     return app->WndProc(Message, WParam, LParam);
   } catch (...) {

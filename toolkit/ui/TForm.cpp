@@ -10,6 +10,7 @@
 #include "toolkit/ui/TBitBtn.h"
 #include "toolkit/ui/TControl.h"
 #include "toolkit/ui/TScreen.h"
+#include "toolkit/ui/WindowObject.h"
 
 namespace {
 
@@ -402,14 +403,9 @@ TForm* TForm::FromHandle(HWND Window) {
 }
 
 LRESULT CALLBACK TForm::StaticWndProc(HWND Window, UINT Message, WPARAM WParam, LPARAM LParam) {
-  if (Message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTA*>(LParam);
-    auto* form = static_cast<TForm*>(create->lpCreateParams);
-    SetWindowLongPtrA(Window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    if (form) form->handle_ = Window;
-  }
-  auto* form = reinterpret_cast<TForm*>(GetWindowLongPtrA(Window, GWLP_USERDATA));
+  auto* form = WindowObject<TForm>(Window, Message, LParam);
   if (!form) return DefWindowProcA(Window, Message, WParam, LParam);
+  if (Message == WM_NCCREATE) form->handle_ = Window;
   if (Message == WM_NCDESTROY) {
     SetWindowLongPtrA(Window, GWLP_USERDATA, 0);
     form->handle_ = nullptr;
