@@ -2,8 +2,10 @@
 # Signs a copy of the program the way the build does (scripts/sign.sh) with a throwaway
 # self-signed certificate made here, and checks the result: the signature verifies, the unsigned
 # program does not, a wrong password fails without touching the file, the carried installer still
-# reads the same, and (given the BUILD, win32 or win64) the signed program still starts under Wine,
-# unpacks the installer, ends on WM_CLOSE with exit code 0 and removes the unpacked file.
+# reads the same, sfpack wrap of the signed program leaves the signature out, says so and gives
+# the unsigned program (which signs again), and (given the BUILD, win32 or win64) the signed
+# program still starts under Wine, unpacks the installer, ends on WM_CLOSE with exit code 0 and
+# removes the unpacked file.
 #
 #   sign_check.sh SOURCE_ROOT SFPACK PROGRAM WORK_DIR [BUILD CLOSEWINDOW_EXE]
 set -euo pipefail
@@ -46,6 +48,22 @@ echo "ok: a wrong password fails and leaves the program as it was"
 
 [ "$("$sfpack" list Project1.exe)" = "$("$sfpack" list unsigned.exe)" ] || fail "sfpack list"
 "$sfpack" list Project1.exe
+
+# Wrapping the signed program with the installer it carries: the signature goes (its directory
+# entry and the table at the end), wrap says so and how to sign again, and what is left is the
+# unsigned program byte for byte, which then signs and verifies as before.
+"$sfpack" extract unsigned.exe carried >/dev/null
+"$sfpack" wrap Project1.exe carried/quillmoor_full.exe -o wrapped.exe >wrap.txt
+cat wrap.txt
+grep -q "^Project1.exe was signed: .* wrapped.exe is not signed" wrap.txt || fail "wrap: no note"
+grep -q "osslsigncode sign .* -in wrapped.exe" wrap.txt || fail "wrap: no signing command"
+cmp wrapped.exe unsigned.exe || fail "wrap of the signed program is not the unsigned program"
+if osslsigncode verify -in wrapped.exe -CAfile cert.pem >/dev/null 2>&1; then
+  fail "the wrapped program still verifies"
+fi
+"$root/scripts/sign.sh" wrapped.exe signer.p12 >/dev/null
+osslsigncode verify -in wrapped.exe -CAfile cert.pem >/dev/null || fail "the wrapped program signs"
+echo "ok: wrap leaves the signature out and says so; the result is the unsigned program and signs"
 
 [ -n "$build" ] || exit 0
 . "$root/scripts/wine-env.sh"
