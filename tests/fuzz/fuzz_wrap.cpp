@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "storage/acFileStorage.h"
-#include "toolkit/core/SameText.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
@@ -17,28 +16,20 @@ namespace {
 
 // The smallest thing wrap takes as an installer: "MZ" and a PE header where it points.
 std::vector<uint8_t> MakeInstaller() {
-  std::vector<uint8_t> b(0x60, 0x90);
-  b[0] = 'M';
-  b[1] = 'Z';
-  b[0x3C] = 0x40;
-  b[0x3D] = b[0x3E] = b[0x3F] = 0;
-  b[0x40] = 'P';
-  b[0x41] = 'E';
-  b[0x42] = b[0x43] = 0;
+  std::vector<uint8_t> b(0x60, 0);
+  b[0] = 'M', b[1] = 'Z', b[0x3C] = 0x40, b[0x40] = 'P', b[0x41] = 'E';
   return b;
 }
 
-// The carried file of a wrapped program, read as the pack tool's list reads it.
-bool CarriesInstaller(const std::vector<uint8_t>& Program, const std::vector<uint8_t>& Installer) {
-  const auto form = PeFile(Program).Resource(kRtRcData, "TFORM1");
-  if (!form) return false;
-  const auto pack = sfpack::FindFormBinaryProperty(*form, "StoredData");
-  if (!pack) return false;
+// Whether the wrapped program's pack holds Installer under the name wrap reported.
+bool Carries(const sfpack::WrapResult& Wrapped, const std::vector<uint8_t>& Installer) {
+  const auto form = PeFile(Wrapped.program).Resource(kRtRcData, "TFORM1");
+  const auto pack = sfpack::FindFormBinaryProperty(form.value(), "StoredData");
   TacFileStorage storage(nullptr);
-  TReadOnlyMemoryStream in(*pack);
+  TReadOnlyMemoryStream in(pack.value());
   storage.ReadStoredData(in);
   for (int32_t i = 0; i < storage.Files().Count(); ++i) {
-    if (SameText(storage.StoredFiles(i).FileName(), "quillmoor_full.exe"))
+    if (storage.StoredFiles(i).FileName() == Wrapped.carriedName)
       return storage.StoredFiles(i).Data().Bytes() == Installer;
   }
   return false;
@@ -54,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const sfpack::WrapError&) {
     return 0;
   }
-  if (!CarriesInstaller(wrapped.program, installer)) std::abort();
+  if (!Carries(wrapped, installer)) std::abort();
   if (sfpack::WrapLauncher(wrapped.program, installer).program != wrapped.program) std::abort();
   return 0;
 }
