@@ -26,6 +26,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "launcher/InstallerCrcResource.h"
@@ -221,7 +222,9 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const std::s
       throw std::runtime_error("the output " + Out + " is the input " + *input +
                                "; name another file");
   }
-  if (fs::file_size(Installer) > UINT32_MAX)
+  // Checked before reading it whole; a file that cannot be looked at is reported by the read.
+  std::error_code ec;
+  if (const uintmax_t size = fs::file_size(Installer, ec); !ec && size > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
   const Bytes launcher = ReadFile(Launcher);
   const Bytes installer = ReadFile(Installer);
