@@ -5,6 +5,7 @@
 ac_programs=(
   Project1:bin/Project1.exe:ship
   sysinfo:bin/sysinfo.exe:ship
+  sfpack:bin/sfpack.exe:ship
   quillmoor_setup:bin/quillmoor_setup.exe
   installer_payload:payload/quillmoor_full.exe
 )

@@ -3,8 +3,10 @@
 //   driver.exe DIR
 //
 // DIR holds Project1.exe, Project1_custom.exe (a launcher carrying a small test program instead of
-// the installer), Project1_nsis.exe (one carrying an installer made by NSIS), payload.bin (the
-// installer file Project1 carries) and the stand-in browser recorder.exe, registered for HTML
+// the installer), Project1_nsis.exe (one carrying an installer made by NSIS),
+// Project1_nsis_wrapped.exe (Project1.exe with that installer put in by sfpack wrap), nsis.bin
+// (the NSIS installer), payload.bin (the installer file Project1 carries) and the stand-in
+// browser recorder.exe, registered for HTML
 // files, which writes DIR\recorded.txt. Each scenario starts a launcher with TMP and TEMP pointing
 // at a fresh folder of its own inside DIR, plays the user with SendInput (or the system, with
 // messages) and checks what lands in that folder, which windows appear, and the exit code. The last
@@ -668,15 +670,19 @@ bool WaitForProcessesNamed(const std::string& name) {
   });
 }
 
-// A launcher carrying an installer made by NSIS, which reads its own file when it starts: while the
-// launcher holds the extracted file the installer runs from it (it writes "<its own path>.ran"),
-// and at the end the file is removed.
-void NsisInstaller() {
-  std::printf("== a launcher carrying an installer made by NSIS\n");
-  const std::string temp = FreshFolder("temp7");
+// A launcher carrying an installer made by NSIS, which reads its own file when it starts: the
+// extracted file holds the NSIS installer's bytes and is held while the launcher runs; the
+// installer runs from it (it writes "<its own path>.ran"), and at the end the file is removed.
+// Launcher is the one the build makes or the one sfpack wrap made from the released program.
+void NsisInstaller(const std::string& launcher, const std::string& folder) {
+  std::printf("== %s, carrying an installer made by NSIS\n", launcher.c_str());
+  const std::string temp = FreshFolder(folder);
+  std::string nsis;
+  Check(ReadWholeFile(dir + "nsis.bin", nsis) && !nsis.empty(), "the NSIS installer is at hand");
   Run run;
-  if (!Start(dir + "Project1_nsis.exe", temp, run)) return;
+  if (!Start(dir + launcher, temp, run)) return;
   const std::string file = temp + kInstallerName;
+  Check(HasBytes(file, nsis), "the extracted installer holds the NSIS installer's bytes");
   HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -853,7 +859,8 @@ int main(int argc, char** argv) {
   ExistingFile();
   EndOfSession();
   CustomInstaller();
-  NsisInstaller();
+  NsisInstaller("Project1_nsis.exe", "temp7");
+  NsisInstaller("Project1_nsis_wrapped.exe", "temp8");
   DamagedProgram();
 
   std::printf("%d check(s) failed\n", failures);

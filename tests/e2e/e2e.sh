@@ -3,13 +3,15 @@
 # 1024x768), a recording stand-in browser registered for HTML files, the driver program doing what
 # a user would in several runs of the launcher, and a screenshot of the desktop while the window
 # is up. PAYLOAD is the installer file PROGRAM carries; CUSTOM is a launcher carrying another one,
-# NSIS a launcher carrying an installer made by NSIS.
+# NSIS a launcher carrying NSIS_INSTALLER, an installer made by NSIS. SFPACK (the host's pack
+# tool) wraps NSIS_INSTALLER into PROGRAM as well, for a run of the wrapped program.
 #
 #   e2e.sh SOURCE_ROOT BUILD WORK_DIR PROGRAM CUSTOM PAYLOAD DRIVER RECORDER SCREENSHOT NSIS
+#          SFPACK NSIS_INSTALLER
 #   (BUILD: win32 or win64)
 set -euo pipefail
 root=$1 build=$2 work=$3 program=$4 custom=$5 payload=$6 driver=$7 recorder=$8 shot=$9
-nsis=${10}
+nsis=${10} sfpack=${11} nsis_installer=${12}
 
 case "$work" in
   */e2e-run) ;;
@@ -30,6 +32,8 @@ mkdir -p "$dir"
 cp "$program" "$dir/Project1.exe"
 cp "$custom" "$dir/Project1_custom.exe"
 cp "$nsis" "$dir/Project1_nsis.exe"
+cp "$nsis_installer" "$dir/nsis.bin"
+"$sfpack" wrap "$program" "$nsis_installer" -o "$dir/Project1_nsis_wrapped.exe"
 cp "$payload" "$dir/payload.bin"
 cp "$driver" "$dir/driver.exe"
 cp "$recorder" "$dir/recorder.exe"

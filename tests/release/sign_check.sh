@@ -2,8 +2,10 @@
 # Signs a copy of the program the way the build does (scripts/sign.sh) with a throwaway
 # self-signed certificate made here, and checks the result: the signature verifies, the unsigned
 # program does not, a wrong password fails without touching the file, the carried installer still
-# reads the same, and (given the BUILD, win32 or win64) the signed program still starts under Wine,
-# unpacks the installer, ends on WM_CLOSE with exit code 0 and removes the unpacked file.
+# reads the same, sfpack wrap of the signed program leaves the signature out, says so and gives
+# the unsigned program (which signs again), and (given the BUILD, win32 or win64) the signed
+# program still starts under Wine, unpacks the installer, ends on WM_CLOSE with exit code 0 and
+# removes the unpacked file.
 #
 #   sign_check.sh SOURCE_ROOT SFPACK PROGRAM WORK_DIR [BUILD CLOSEWINDOW_EXE]
 set -euo pipefail
@@ -46,6 +48,17 @@ echo "ok: a wrong password fails and leaves the program as it was"
 
 [ "$("$sfpack" list Project1.exe)" = "$("$sfpack" list unsigned.exe)" ] || fail "sfpack list"
 "$sfpack" list Project1.exe
+
+# Wrapped with the installer it carries, the signed program loses its signature (wrap says so and
+# how to sign again) and is the unsigned program byte for byte, which signs again.
+"$sfpack" extract unsigned.exe carried >/dev/null
+"$sfpack" wrap Project1.exe carried/quillmoor_full.exe -o wrapped.exe | tee wrap.txt
+grep -q "Project1.exe was signed: .*osslsigncode sign .* -in wrapped.exe" <(tr '\n' ' ' <wrap.txt) ||
+  fail "wrap does not say that it left the signature out and how to sign again"
+cmp wrapped.exe unsigned.exe || fail "wrap of the signed program is not the unsigned program"
+"$root/scripts/sign.sh" wrapped.exe signer.p12 >/dev/null
+osslsigncode verify -in wrapped.exe -CAfile cert.pem >/dev/null || fail "the wrapped program signs"
+echo "ok: wrap leaves the signature out and says so; the result is the unsigned program and signs"
 
 [ -n "$build" ] || exit 0
 . "$root/scripts/wine-env.sh"

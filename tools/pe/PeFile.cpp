@@ -49,16 +49,23 @@ PeFile::PeFile(std::span<const uint8_t> bytes) : bytes_(bytes) {
   if (directories + 8ull * directoryCount > optional + optionalSize) {
     throw PeError("data directories run past the optional header");
   }
+  optional_ = optional;
+  directoriesOffset_ = directories;
+  for (uint32_t i = 0; i < directoryCount; ++i) {
+    directories_.push_back(Directory{U32(directories + 8 * i), U32(directories + 8 * i + 4)});
+  }
   auto directory = [&](uint32_t index) {
-    if (index >= directoryCount) return Directory{};
-    return Directory{U32(directories + 8 * index), U32(directories + 8 * index + 4)};
+    return index < directories_.size() ? directories_[index] : Directory{};
   };
   imports_ = directory(kImportDirectory);
   resources_ = directory(kResourceDirectory);
   const uint64_t table = optional + optionalSize;
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const uint64_t at = table + 40ull * i;
-    Section s{U32(at + 12), U32(at + 8), U32(at + 20), U32(at + 16)};
+    U32(at + 36);  // the whole entry lies in the file
+    std::string name(reinterpret_cast<const char*>(bytes_.data() + at), 8);
+    name.resize(name.find('\0') == std::string::npos ? 8 : name.find('\0'));
+    Section s{name, U32(at + 12), U32(at + 8), U32(at + 20), U32(at + 16), U32(at + 36), at};
     if (uint64_t{s.rawOffset} + s.rawSize > bytes_.size()) {
       throw PeError("section " + std::to_string(i) + " runs past the end of the file");
     }

@@ -35,8 +35,38 @@ class PeFile {
   // The caller keeps the bytes alive while the PeFile and the spans it returns are in use.
   explicit PeFile(std::span<const uint8_t> bytes);
 
+  // One entry of the section table, with where the entry itself lies in the file.
+  struct Section {
+    std::string name;
+    uint32_t virtualAddress;
+    uint32_t virtualSize;
+    uint32_t rawOffset;
+    uint32_t rawSize;
+    uint32_t characteristics;
+    uint64_t headerOffset;
+  };
+  // A data directory entry: an address (a file offset for the certificate table) and a size.
+  struct Directory {
+    uint32_t rva = 0;
+    uint32_t size = 0;
+  };
+
   // The machine type the program is built for (kMachineI386, kMachineAmd64, ...).
   uint16_t Machine() const { return machine_; }
+
+  // The section table in file order; every section's raw data lies inside the file.
+  const std::vector<Section>& Sections() const { return sections_; }
+  // The data directories the optional header holds (their count is its own).
+  const std::vector<Directory>& Directories() const { return directories_; }
+  // File offsets of header fields a rewriter patches: the optional header (whose checksum,
+  // alignments and image sizes lie at the same places in PE32 and PE32+), the first data
+  // directory entry and the COFF header's symbol table pointer.
+  uint64_t OptionalHeaderOffset() const { return optional_; }
+  uint64_t DirectoriesOffset() const { return directoriesOffset_; }
+  uint64_t SymbolTablePointerOffset() const { return optional_ - 24 + 12; }
+  // Reads a 16- or 32-bit little-endian field at a file offset; PeError past the end.
+  uint16_t U16(uint64_t offset) const;
+  uint32_t U32(uint64_t offset) const;
 
   // The DLL names of the import directory, in table order, as written in the file.
   std::vector<std::string> ImportedDlls() const;
@@ -47,24 +77,12 @@ class PeFile {
   std::optional<std::span<const uint8_t>> Resource(uint32_t type, std::string_view name) const;
 
  private:
-  struct Section {
-    uint32_t virtualAddress;
-    uint32_t virtualSize;
-    uint32_t rawOffset;
-    uint32_t rawSize;
-  };
-  struct Directory {
-    uint32_t rva = 0;
-    uint32_t size = 0;
-  };
   // An entry of a resource directory: its name or id field and its target (both raw).
   struct ResourceEntry {
     uint32_t name;
     uint32_t target;
   };
 
-  uint16_t U16(uint64_t offset) const;
-  uint32_t U32(uint64_t offset) const;
   // File offset of `size` bytes at `rva`, all inside one section's data in the file.
   uint64_t Map(uint64_t rva, uint64_t size) const;
   std::string CString(uint32_t rva) const;
@@ -78,6 +96,9 @@ class PeFile {
   std::span<const uint8_t> bytes_;
   uint16_t machine_ = 0;
   std::vector<Section> sections_;
+  std::vector<Directory> directories_;
+  uint64_t optional_ = 0;
+  uint64_t directoriesOffset_ = 0;
   Directory imports_;
   Directory resources_;
 };

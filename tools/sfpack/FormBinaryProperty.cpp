@@ -15,9 +15,10 @@ constexpr int kMaxNesting = 256;
 // value types only.
 class FormWalker {
  public:
-  FormWalker(std::span<const uint8_t> Form, std::string_view Name) : in_(Form), name_(Name) {}
+  FormWalker(std::span<const uint8_t> Form, std::string_view Name)
+      : form_(Form), in_(Form), name_(Name) {}
 
-  std::optional<std::span<const uint8_t>> Run() {
+  std::optional<FormBinaryLocation> Run() {
     try {
       in_.ReadSignature();
       Component(0);
@@ -35,26 +36,37 @@ class FormWalker {
   // One component record: class and name, properties, children.
   void Component(int Depth) {
     if (Depth > kMaxNesting) Fail(in_.Position(), "nesting too deep");
-    in_.ReadName();
+    const std::string className = in_.ReadName();
     in_.ReadName();
     for (std::string prop = in_.ReadName(); !prop.empty(); prop = in_.ReadName()) {
       const TFormValue value = in_.ReadValue();
-      if (!found_ && value.Type == vaBinary && SameText(prop, name_)) found_ = value.Bytes;
+      if (!found_ && value.Type == vaBinary && SameText(prop, name_)) {
+        found_ = FormBinaryLocation{static_cast<size_t>(value.Bytes.data() - form_.data()),
+                                    value.Bytes.size(), className};
+      }
     }
     while (in_.PeekByte() != 0) Component(Depth + 1);
     in_.ReadByte();
   }
 
+  std::span<const uint8_t> form_;
   TFormBinaryReader in_;
   std::string_view name_;
-  std::optional<std::span<const uint8_t>> found_;
+  std::optional<FormBinaryLocation> found_;
 };
 
 }  // namespace
 
+std::optional<FormBinaryLocation> LocateFormBinaryProperty(std::span<const uint8_t> Form,
+                                                           std::string_view Name) {
+  return FormWalker(Form, Name).Run();
+}
+
 std::optional<std::span<const uint8_t>> FindFormBinaryProperty(std::span<const uint8_t> Form,
                                                                std::string_view Name) {
-  return FormWalker(Form, Name).Run();
+  const auto found = LocateFormBinaryProperty(Form, Name);
+  if (!found) return std::nullopt;
+  return Form.subspan(found->offset, found->size);
 }
 
 }  // namespace sfpack

@@ -2,12 +2,26 @@
 // component records by their value types alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace sfpack {
+
+// Where a binary property's bytes lie in the form data, and the class of the component record
+// that holds it.
+struct FormBinaryLocation {
+  size_t offset = 0;  // of the first byte after the 4-byte count
+  size_t size = 0;
+  std::string componentClass;
+};
+
+// As FindFormBinaryProperty, with the bytes' place and the holding record's class.
+std::optional<FormBinaryLocation> LocateFormBinaryProperty(std::span<const uint8_t> Form,
+                                                           std::string_view Name);
 
 // The bytes of the first binary property named Name (letter case ignored), searched through the
 // root record and all nested records in stream order; std::nullopt when there is none.

@@ -13,17 +13,20 @@
 //                               itself holds "=" before any slash is written as ./a=b)
 //   sfpack pack IN OUT          IN in the packed-data form (4-byte length, then the blocks)
 //   sfpack unpack IN OUT        the reverse
+//   sfpack wrap LAUNCHER INSTALLER -o OUT
+//                               OUT is LAUNCHER (a built launcher program) carrying INSTALLER as
+//                               its quillmoor_full.exe, the same file the build makes with that
+//                               installer; a signature of LAUNCHER is left out (see LauncherWrap.h)
 //
 // Errors go to stderr with a non-zero exit code.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "launcher/InstallerCrcResource.h"
@@ -33,7 +36,9 @@
 #include "toolkit/core/TReadOnlyMemoryStream.h"
 #include "toolkit/core/ToolkitErrors.h"
 #include "tools/pe/PeFile.h"
+#include "tools/sfpack/FileIo.h"
 #include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/LauncherWrap.h"
 #include "tools/sfpack/PackListing.h"
 
 namespace {
@@ -42,18 +47,11 @@ using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
 Bytes ReadFile(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + Path);
-  Bytes data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) throw std::runtime_error("cannot read " + Path);
-  return data;
+  return sfpack::ReadWholeFile(Path);
 }
 
 void WriteFile(const std::string& Path, std::span<const uint8_t> Data) {
-  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + Path);
+  sfpack::WriteWholeFile(Path, Data);
 }
 
 // The pack itself, or the StoredData inside the TFORM1 form data of a program file.
@@ -207,6 +205,44 @@ int UnpackOne(const std::string& In, const std::string& Out) {
   return 0;
 }
 
+// How to sign the wrapped program again: the tools a vendor has on Linux and on Windows.
+void PrintSigningNote(const std::string& Launcher, const std::string& Out) {
+  std::printf(
+      "%s was signed: a signature cannot cover the new installer, so %s is not signed.\n"
+      "Sign it again, for example:\n"
+      "  osslsigncode sign -pkcs12 vendor.p12 -readpass PASSWORD_FILE -h sha256 "
+      "-in %s -out SIGNED.exe\n"
+      "  signtool sign /fd SHA256 /f vendor.pfx %s\n",
+      Launcher.c_str(), Out.c_str(), Out.c_str(), Out.c_str());
+}
+
+int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out) {
+  for (const std::string* input : {&Launcher, &Installer}) {
+    if (sfpack::SameFile(Out, *input))
+      throw std::runtime_error("the output " + Out + " is the input " + *input +
+                               "; name another file");
+  }
+  // Checked before reading it whole; a file that cannot be looked at is reported by the read.
+  std::error_code ec;
+  if (const uintmax_t size = fs::file_size(Installer, ec); !ec && size > UINT32_MAX)
+    throw std::runtime_error(Installer + " is larger than the pack format holds");
+  const Bytes launcher = ReadFile(Launcher);
+  const Bytes installer = ReadFile(Installer);
+  sfpack::WrapResult wrapped;
+  try {
+    wrapped = sfpack::WrapLauncher(launcher, installer);
+  } catch (const sfpack::WrapError& e) {
+    throw std::runtime_error(Launcher + ", " + Installer + ": " + e.what());
+  }
+  sfpack::WriteFileWhole(Out, wrapped.program);
+  std::printf("%s now carries %s: %zu bytes (was %u), StoredData %zu bytes\n", Out.c_str(),
+              wrapped.carriedName.c_str(), installer.size(), wrapped.replacedSize,
+              wrapped.packSize);
+  if (wrapped.crcRecorded) std::printf("recorded CRC-32 %08X\n", wrapped.crc);
+  if (wrapped.signatureRemoved) PrintSigningNote(Launcher, Out);
+  return 0;
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: sfpack list FILE\n"
@@ -214,7 +250,8 @@ int Usage() {
                "       sfpack create OUT [NAME=]FILE...\n"
                "       sfpack crc FILE OUT\n"
                "       sfpack pack IN OUT\n"
-               "       sfpack unpack IN OUT\n");
+               "       sfpack unpack IN OUT\n"
+               "       sfpack wrap LAUNCHER INSTALLER -o OUT\n");
   return 2;
 }
 
@@ -230,6 +267,8 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "crc") return WriteCrc(args[1], args[2]);
     if (args.size() == 3 && args[0] == "pack") return PackOne(args[1], args[2]);
     if (args.size() == 3 && args[0] == "unpack") return UnpackOne(args[1], args[2]);
+    if (args.size() == 5 && args[0] == "wrap" && args[3] == "-o")
+      return Wrap(args[1], args[2], args[4]);
     return Usage();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "sfpack: %s\n", e.what());

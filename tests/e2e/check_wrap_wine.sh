@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# sfpack.exe, the pack tool built for Windows, under Wine: wrap gives the same program as the host
+# tool (and so as the build), replaces an existing output, refuses an output that names an input
+# in other letter case, and list reads the result as the host tool does.
+#
+#   check_wrap_wine.sh SOURCE_ROOT BUILD HOST_SFPACK SFPACK_EXE PROGRAM CUSTOM_PAYLOAD CUSTOM
+#                      WORK_DIR
+set -euo pipefail
+root=$(realpath "$1") build=$2 host=$(realpath "$3") work=$8
+
+case "$work" in
+  */wrap-wine-check) ;;
+  *) echo "refusing to clear $work: the work folder must end in /wrap-wine-check" >&2; exit 2 ;;
+esac
+rm -rf "$work"
+mkdir -p "$work"
+cp "$4" "$work/sfpack.exe"
+cp "$5" "$work/Project1.exe"
+cp "$6" "$work/setup.exe"
+custom=$(realpath "$7")
+cd "$work"
+fail() { echo "FAIL: $*" >&2; exit 1; }
+windows() { "$root/cmake/wine-run.sh" "$build" sfpack.exe "$@"; }
+
+"$host" wrap Project1.exe setup.exe -o host.exe >/dev/null
+windows wrap Project1.exe setup.exe -o wine.exe | tr -d '\r'
+cmp wine.exe host.exe || fail "sfpack.exe and the host tool give different programs"
+cmp wine.exe "$custom" || fail "sfpack.exe's program differs from the build's"
+echo "ok: sfpack.exe gives the host tool's program, which is the build's ($(stat -c %s wine.exe) bytes)"
+
+cp Project1.exe wine.exe
+windows wrap Project1.exe setup.exe -o wine.exe >/dev/null
+cmp wine.exe host.exe || fail "sfpack.exe did not replace an existing output"
+echo "ok: sfpack.exe replaces an existing output"
+
+before=$(sha256sum Project1.exe)
+if err=$(windows wrap Project1.exe setup.exe -o PROJECT1.EXE 2>&1); then
+  fail "sfpack.exe wrote over its input under another spelling"
+fi
+[[ "$err" == *"is the input Project1.exe"* ]] || fail "refusal not explained: $err"
+[ "$(sha256sum Project1.exe)" = "$before" ] || fail "the refused wrap changed Project1.exe"
+echo "ok: refused: $(tr -d '\r' <<<"$err")"
+
+[ "$(windows list wine.exe | tr -d '\r')" = "$("$host" list host.exe)" ] ||
+  fail "sfpack.exe list differs from the host tool's"
+echo "ok: sfpack.exe list reads it as the host tool does"

@@ -1,0 +1,150 @@
+// sfpack wrap on the small launchers of the fuzz corpus (tests/fuzz/corpus/wrap: .text, .rsrc
+// with INSTALLERCRC and TFORM1, whose storage carries quillmoor_full.exe and readme.txt, then
+// .reloc; laid out as the linker does, breadth first by hand, and signed): what the result
+// carries and where things moved, the signature left out, and the refusals. That the result is
+// byte for byte the linker's program is shown on the win32 build's launchers.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "storage/Crc32.h"
+#include "storage/acFileStorage.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "tools/pe/PeFile.h"
+#include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/LauncherWrap.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+constexpr size_t kOptional = 0x58;
+constexpr size_t kDirectories = kOptional + 96;
+constexpr size_t kReloc = kOptional + 224 + 2 * 40;  // the third section's header
+
+Bytes Seed(const std::string& Name) {
+  std::ifstream in(std::string(AC_WRAP_SEEDS) + "/" + Name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+uint32_t Get32(const Bytes& B, size_t At) {
+  return B[At] | B[At + 1] << 8 | B[At + 2] << 16 | static_cast<uint32_t>(B[At + 3]) << 24;
+}
+void Set32(Bytes& B, size_t At, uint32_t V) {
+  for (int i = 0; i < 4; ++i) B[At + i] = static_cast<uint8_t>(V >> (8 * i));
+}
+// B with the first From replaced by To (of the same length), Skip bytes into it.
+Bytes Patched(Bytes B, const std::string& From, const std::string& To, size_t Skip = 0) {
+  const auto at = std::search(B.begin(), B.end(), From.begin(), From.end());
+  EXPECT_NE(at, B.end()) << From;
+  std::copy(To.begin(), To.end(), at + static_cast<std::ptrdiff_t>(Skip));
+  return B;
+}
+Bytes Program(size_t Size) {
+  Bytes b(Size);
+  for (size_t i = 0; i < Size; ++i) b[i] = static_cast<uint8_t>(i * 7 + i / 5);
+  b[0] = 'M', b[1] = 'Z', b[0x3C] = 0x40, b[0x3D] = b[0x3E] = b[0x3F] = 0;
+  b[0x40] = 'P', b[0x41] = 'E', b[0x42] = b[0x43] = 0;
+  return b;
+}
+
+std::vector<std::pair<std::string, Bytes>> Carried(const Bytes& Pe) {
+  const auto form = PeFile(Pe).Resource(kRtRcData, "TFORM1");
+  const auto pack = sfpack::FindFormBinaryProperty(*form, "StoredData");
+  TacFileStorage storage(nullptr);
+  TReadOnlyMemoryStream in(*pack);
+  storage.ReadStoredData(in);
+  std::vector<std::pair<std::string, Bytes>> files;
+  for (int32_t i = 0; i < storage.Files().Count(); ++i)
+    files.emplace_back(storage.StoredFiles(i).FileName(), storage.StoredFiles(i).Data().Bytes());
+  return files;
+}
+
+TEST(WrapTest, CarriesTheInstallerAndMovesWhatFollowsTheResources) {
+  const Bytes launcher = Seed("linker_layout.exe");
+  const auto before = Carried(launcher);
+  const Bytes installer = Program(70000);
+  const sfpack::WrapResult r = sfpack::WrapLauncher(launcher, installer);
+  const Bytes& out = r.program;
+  EXPECT_EQ(r.carriedName, "quillmoor_full.exe");
+  EXPECT_EQ(r.replacedSize, before[0].second.size());
+  EXPECT_FALSE(r.signatureRemoved);
+
+  // The installer in place of the carried file, the other record as it was, the CRC-32 recorded.
+  const auto files = Carried(out);
+  ASSERT_EQ(files.size(), 2u);
+  EXPECT_EQ(files[0], std::make_pair(std::string("quillmoor_full.exe"), installer));
+  EXPECT_EQ(files[1], before[1]);
+  const auto crc = PeFile(out).Resource(kRtRcData, "INSTALLERCRC");
+  ASSERT_TRUE(r.crcRecorded && crc && crc->size() == 4);
+  EXPECT_EQ(Get32(Bytes(crc->begin(), crc->end()), 0), Crc32(installer));
+
+  // The relocations moved behind the grown resources, in memory and in the file, with their
+  // directory. (Sizes, layout and checksum are compared with the linker's on the real launchers.)
+  const uint32_t relocRva = Get32(out, kReloc + 12), relocRaw = Get32(out, kReloc + 20);
+  EXPECT_EQ(relocRva, 0x2000 + ((Get32(out, kReloc - 40 + 8) + 0xFFF) & ~0xFFFu));
+  EXPECT_GT(relocRva, Get32(launcher, kReloc + 12));
+  EXPECT_EQ(Get32(out, kDirectories + 5 * 8), relocRva);
+  EXPECT_TRUE(std::equal(out.begin() + relocRaw, out.end(),
+                         launcher.begin() + Get32(launcher, kReloc + 20), launcher.end()));
+
+  // Wrapping the installer it had before gives the launcher back; from the hand-made layout and
+  // from the signed copy too (the signature left out).
+  const Bytes old = before[0].second;
+  EXPECT_EQ(sfpack::WrapLauncher(out, old).program, launcher);
+  EXPECT_EQ(sfpack::WrapLauncher(Seed("hand_layout.exe"), old).program, launcher);
+  const sfpack::WrapResult unsigned_ = sfpack::WrapLauncher(Seed("signed.exe"), old);
+  EXPECT_TRUE(unsigned_.signatureRemoved);
+  EXPECT_EQ(unsigned_.program, launcher);
+}
+
+TEST(WrapTest, RefusesWhatItCannotWrap) {
+  const Bytes launcher = Seed("linker_layout.exe");
+  const Bytes installer = Program(100);
+  const uint32_t rsrc = Get32(launcher, kReloc - 40 + 20);
+  Bytes noRelocations = launcher, certificateInside = launcher, sharedTable = launcher;
+  Bytes crcOf3 = launcher;
+  Set32(noRelocations, kDirectories + 5 * 8, 0);
+  Set32(certificateInside, kDirectories + 4 * 8, 0x400);
+  Set32(certificateInside, kDirectories + 4 * 8 + 4, 0x10);
+  Set32(sharedTable, rsrc + 0x2C, Get32(launcher, rsrc + 0x34));  // INSTALLERCRC -> TFORM1's table
+  Set32(crcOf3, rsrc + 0x94, 3);  // the linker layout puts INSTALLERCRC's data entry at 0x90
+  const std::string utf16Form("T\0F\0O\0R\0M\0001", 11);
+
+  struct Case {
+    Bytes launcher;
+    Bytes installer;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {Bytes(600, 'x'), installer, "launcher is not a Windows program"},
+      {Patched(launcher, utf16Form, "2", 10), installer, "no form data"},
+      {Patched(launcher, "TacFileStorage", "TPanelStorage_"), installer, "no file storage"},
+      {Patched(launcher, "Caption", "\x63", 7), installer, "damaged form data"},
+      {Patched(launcher, "SFP1", "\x07", 4), installer, "damaged file storage data"},
+      {Patched(launcher, "quillmoor_full", "quillmoor_fulx"), installer, "carries no quillmoor"},
+      {crcOf3, installer, "INSTALLERCRC is not 4 bytes"},
+      {noRelocations, installer, "holds more than the base relocations"},
+      {certificateInside, installer, "certificate table is not at the end"},
+      {sharedTable, installer, "reached twice"},
+      {launcher, {}, "installer is empty"},
+      {launcher, Bytes(300, 'a'), "installer is not a Windows program"},
+  };
+  for (const Case& c : cases) {
+    try {
+      sfpack::WrapLauncher(c.launcher, c.installer);
+      ADD_FAILURE() << c.message << ": accepted";
+    } catch (const sfpack::WrapError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  // Every cut of the launcher is refused, never read past.
+  for (size_t n = 0; n < launcher.size(); n += 7) {
+    const Bytes cut(launcher.begin(), launcher.begin() + static_cast<std::ptrdiff_t>(n));
+    EXPECT_THROW(sfpack::WrapLauncher(cut, installer), sfpack::WrapError) << n;
+  }
+}
+
+}  // namespace

@@ -1,0 +1,50 @@
+#include "tools/sfpack/FileIo.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+namespace sfpack {
+
+namespace fs = std::filesystem;
+
+std::vector<uint8_t> ReadWholeFile(const std::string& Path) {
+  std::ifstream in(Path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot open " + Path);
+  std::vector<uint8_t> data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) throw std::runtime_error("cannot read " + Path);
+  return data;
+}
+
+void WriteWholeFile(const std::string& Path, std::span<const uint8_t> Data) {
+  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
+  out.close();
+  if (!out) throw std::runtime_error("cannot write " + Path);
+}
+
+void WriteFileWhole(const std::string& Path, std::span<const uint8_t> Data) {
+  // Beside the target, so that the rename stays on one volume and cannot become a copy.
+  const std::string temporary = Path + ".sfpack-partial";
+  try {
+    WriteWholeFile(temporary, Data);
+    fs::rename(temporary, Path);
+  } catch (const std::exception& e) {
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    throw std::runtime_error("cannot write " + Path + " (" + e.what() + "); nothing was written");
+  }
+}
+
+bool SameFile(const std::string& A, const std::string& B) {
+  std::error_code ec;
+  if (fs::equivalent(A, B, ec)) return true;
+  const fs::path a = fs::weakly_canonical(A, ec);
+  if (ec) return false;
+  const fs::path b = fs::weakly_canonical(B, ec);
+  return !ec && a == b;
+}
+
+}  // namespace sfpack
