@@ -1,5 +1,6 @@
 #include "tools/pe/PeFile.h"
 
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 
 namespace {
@@ -15,12 +16,8 @@ constexpr size_t kMaxName = 4096;
 
 bool PeFile::IsPeFile(std::span<const uint8_t> bytes) {
   if (bytes.size() < 0x40 || bytes[0] != 'M' || bytes[1] != 'Z') return false;
-  auto u32 = [&](size_t at) {
-    return uint32_t{bytes[at]} | uint32_t{bytes[at + 1]} << 8 | uint32_t{bytes[at + 2]} << 16 |
-           uint32_t{bytes[at + 3]} << 24;
-  };
-  const uint32_t pe = u32(0x3C);
-  return pe <= bytes.size() - 4 && u32(pe) == kPeSignature;
+  const uint32_t pe = LoadLE32(&bytes[0x3C]);
+  return pe <= bytes.size() - 4 && LoadLE32(&bytes[pe]) == kPeSignature;
 }
 
 PeFile::PeFile(std::span<const uint8_t> bytes) : bytes_(bytes) {
@@ -77,11 +74,14 @@ uint16_t PeFile::U16(uint64_t offset) const {
   if (offset > bytes_.size() || bytes_.size() - offset < 2) {
     throw PeError("read past the end at " + std::to_string(offset));
   }
-  return static_cast<uint16_t>(bytes_[offset] | bytes_[offset + 1] << 8);
+  return LoadLE16(&bytes_[offset]);
 }
 
 uint32_t PeFile::U32(uint64_t offset) const {
-  return U16(offset) | static_cast<uint32_t>(U16(offset + 2)) << 16;
+  if (offset > bytes_.size() || bytes_.size() - offset < 4) {
+    throw PeError("read past the end at " + std::to_string(offset));
+  }
+  return LoadLE32(&bytes_[offset]);
 }
 
 uint64_t PeFile::Map(uint64_t rva, uint64_t size) const {

@@ -1,4 +1,5 @@
 #include "tools/pe/PeRewriter.h"
+#include "toolkit/core/LittleEndian.h"
 
 #include <algorithm>
 #include <string>
@@ -31,7 +32,7 @@ uint64_t RawEnd(const PeFile::Section& S) {
 }
 
 void Put32(std::vector<uint8_t>& Out, uint64_t At, uint64_t Value) {
-  for (int i = 0; i < 4; ++i) Out[At + i] = static_cast<uint8_t>(Value >> (8 * i));
+  StoreLE32(&Out[At], static_cast<uint32_t>(Value));
 }
 
 }  // namespace

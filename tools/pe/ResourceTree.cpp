@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 #include "tools/pe/PeFile.h"
 
@@ -58,10 +59,11 @@ class TreeReader {
   }
   uint16_t U16(uint64_t Offset) const {
     Need(Offset, 2, "a field");
-    return static_cast<uint16_t>(section_[Offset] | section_[Offset + 1] << 8);
+    return LoadLE16(&section_[Offset]);
   }
   uint32_t U32(uint64_t Offset) const {
-    return U16(Offset) | static_cast<uint32_t>(U16(Offset + 2)) << 16;
+    Need(Offset, 4, "a field");
+    return LoadLE32(&section_[Offset]);
   }
   void Claim(uint32_t Offset, const char* What) {
     if (!seen_.insert(Offset).second)
@@ -185,14 +187,8 @@ class TreeWriter {
     }
   }
 
-  void Put16(uint64_t At, uint32_t V) {
-    out_[At] = static_cast<uint8_t>(V);
-    out_[At + 1] = static_cast<uint8_t>(V >> 8);
-  }
-  void Put32(uint64_t At, uint32_t V) {
-    Put16(At, V & 0xFFFF);
-    Put16(At + 2, V >> 16);
-  }
+  void Put16(uint64_t At, uint32_t V) { StoreLE16(&out_[At], V); }
+  void Put32(uint64_t At, uint32_t V) { StoreLE32(&out_[At], V); }
 
   std::unordered_map<const ResourceTree::Directory*, uint64_t> tables_;
   std::vector<const ResourceTree::Entry*> named_;

@@ -5,6 +5,7 @@
 #include "launcher/InstallerCrcResource.h"
 #include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 #include "toolkit/core/TMemoryStream.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
@@ -84,8 +85,7 @@ std::vector<uint8_t> SpliceForm(std::span<const uint8_t> Form, const FormBinaryL
                                 std::span<const uint8_t> Pack) {
   if (Pack.size() > UINT32_MAX) throw WrapError("the pack is too large for the form data");
   std::vector<uint8_t> form(Form.begin(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset));
-  for (int i = 0; i < 4; ++i)
-    form[At.offset - 4 + i] = static_cast<uint8_t>(Pack.size() >> (8 * i));
+  StoreLE32(&form[At.offset - 4], static_cast<uint32_t>(Pack.size()));
   form.insert(form.end(), Pack.begin(), Pack.end());
   form.insert(form.end(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset + At.size),
               Form.end());
@@ -98,7 +98,7 @@ void RecordCrc(ResourceTree& Tree, WrapResult& Result, std::span<const uint8_t> 
   Result.crc = Crc32(Installer);
   if (!recorded) return;
   if (!RecordedCrc(recorded->bytes)) throw WrapError("INSTALLERCRC is not 4 bytes long");
-  for (int i = 0; i < 4; ++i) recorded->bytes[i] = static_cast<uint8_t>(Result.crc >> (8 * i));
+  StoreLE32(recorded->bytes.data(), Result.crc);
   Result.crcRecorded = true;
 }
 

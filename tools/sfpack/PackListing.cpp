@@ -1,6 +1,7 @@
 #include "tools/sfpack/PackListing.h"
 
 #include "storage/acFileStorage.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
 
 namespace sfpack {
@@ -11,13 +12,12 @@ class PackCursor {
  public:
   explicit PackCursor(std::span<const uint8_t> Pack) : data_(Pack) {}
   uint32_t U32() {
-    const uint32_t v = uint32_t{data_[pos_]} | uint32_t{data_[pos_ + 1]} << 8 |
-                       uint32_t{data_[pos_ + 2]} << 16 | uint32_t{data_[pos_ + 3]} << 24;
+    const uint32_t v = LoadLE32(&data_[pos_]);
     pos_ += 4;
     return v;
   }
   uint32_t U16() {
-    const uint32_t v = uint32_t{data_[pos_]} | uint32_t{data_[pos_ + 1]} << 8;
+    const uint32_t v = LoadLE16(&data_[pos_]);
     pos_ += 2;
     return v;
   }

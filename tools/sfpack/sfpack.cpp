@@ -32,6 +32,7 @@
 #include "launcher/InstallerCrcResource.h"
 #include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/TMemoryStream.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
 #include "toolkit/core/ToolkitErrors.h"
@@ -111,8 +112,8 @@ int List(const std::string& Path) {
 
 int WriteCrc(const std::string& In, const std::string& Out) {
   const uint32_t crc = Crc32(ReadFile(In));
-  const uint8_t bytes[4] = {static_cast<uint8_t>(crc), static_cast<uint8_t>(crc >> 8),
-                            static_cast<uint8_t>(crc >> 16), static_cast<uint8_t>(crc >> 24)};
+  uint8_t bytes[4];
+  StoreLE32(bytes, crc);
   WriteFile(Out, bytes);
   std::printf("%08X\n", crc);
   return 0;
@@ -188,14 +189,8 @@ int UnpackOne(const std::string& In, const std::string& Out) {
   if (packed.size() > UINT32_MAX) throw std::runtime_error(In + ": too large");
   // A record without an owner reads its data as packed: frame the data as such a record.
   TMemoryStream record;
-  const uint8_t header[8] = {0,
-                             0,
-                             0,
-                             0,
-                             static_cast<uint8_t>(packed.size()),
-                             static_cast<uint8_t>(packed.size() >> 8),
-                             static_cast<uint8_t>(packed.size() >> 16),
-                             static_cast<uint8_t>(packed.size() >> 24)};
+  uint8_t header[8] = {};
+  StoreLE32(header + 4, static_cast<uint32_t>(packed.size()));
   record.WriteBuffer(header, sizeof header);
   record.WriteBuffer(packed.data(), packed.size());
   record.SetPosition(0);
