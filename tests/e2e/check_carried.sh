@@ -7,13 +7,9 @@
 set -euo pipefail
 sfpack=$1 launcher=$2 payload=$3 work=$4
 
-case "$work" in
-  */carried-check) ;;
-  *) echo "refusing to clear $work: the work folder must end in /carried-check" >&2; exit 2 ;;
-esac
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" carried-check
 
-rm -rf "$work"
-mkdir -p "$work"
 listing=$("$sfpack" list "$launcher")
 echo "$listing"
 size=$(stat -c %s "$payload")

@@ -7,12 +7,8 @@
 set -euo pipefail
 sfpack=$1 program=$2 payload=$3 work=$4
 
-case "$work" in
-  */crc-mismatch) ;;
-  *) echo "refusing to clear $work: the work folder must end in /crc-mismatch" >&2; exit 2 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" crc-mismatch
 
 crc=$("$sfpack" crc "$payload" "$work/payload.crc")
 python3 - "$program" "$work/payload.crc" "$work/changed.exe" <<'PY'

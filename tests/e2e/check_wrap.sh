@@ -11,12 +11,8 @@ set -euo pipefail
 sfpack=$1 program=$2 payload=$3 custom=$4 custom_payload=$5 nsis=$6 nsis_installer=$7
 other=$8 work=$9
 
-case "$work" in
-  */wrap-check) ;;
-  *) echo "refusing to clear $work: the work folder must end in /wrap-check" >&2; exit 2 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" wrap-check
 cd "$work"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

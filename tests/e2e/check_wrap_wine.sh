@@ -8,12 +8,8 @@
 set -euo pipefail
 root=$(realpath "$1") build=$2 host=$(realpath "$3") work=$8
 
-case "$work" in
-  */wrap-wine-check) ;;
-  *) echo "refusing to clear $work: the work folder must end in /wrap-wine-check" >&2; exit 2 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" wrap-wine-check
 cp "$4" "$work/sfpack.exe"
 cp "$5" "$work/Project1.exe"
 cp "$6" "$work/setup.exe"

@@ -13,16 +13,12 @@ set -euo pipefail
 root=$1 build=$2 work=$3 program=$4 custom=$5 payload=$6 driver=$7 recorder=$8 shot=$9
 nsis=${10} sfpack=${11} nsis_installer=${12}
 
-case "$work" in
-  */e2e-run) ;;
-  *) echo "refusing to clear $work: the work folder must end in /e2e-run" >&2; exit 2 ;;
-esac
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" e2e-run
 
 . "$root/scripts/wine-env.sh"
 trap wine_env_stop EXIT
 wine_use "$build"
-rm -rf "$work"
-mkdir -p "$work"
 display_start
 wine_prefix_init "$work/wineprefix"
 wineserver -p 60

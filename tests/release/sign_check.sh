@@ -12,12 +12,8 @@ set -euo pipefail
 root=$(realpath "$1") sfpack=$(realpath "$2") program=$(realpath "$3") work=$4 build=${5:-}
 closewindow=${6:+$(realpath "$6")}
 
-case "$work" in
-  */sign-check) ;;
-  *) echo "refusing to clear $work: the work folder must end in /sign-check" >&2; exit 2 ;;
-esac
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "$0")/../work_folder.sh"
+fresh_work_folder "$work" sign-check
 cd "$work"
 
 fail() { echo "FAIL: $*" >&2; exit 1; }

@@ -1,8 +1,9 @@
 #include "tools/pe/PeRewriter.h"
-#include "toolkit/core/LittleEndian.h"
 
 #include <algorithm>
 #include <string>
+
+#include "toolkit/core/LittleEndian.h"
 
 namespace {
 
