@@ -48,6 +48,20 @@ std::string Str(long v) {
   return std::to_string(v);
 }
 
+// Text of the system's ANSI code page as UTF-8, so that the log (which CTest keeps and tools
+// grep) holds no bytes that are invalid in UTF-8, such as the German umlauts of the error box.
+std::string Utf8FromAnsi(const std::string& ansi) {
+  const int wide =
+      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
+  std::wstring text(static_cast<size_t>(wide), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
+  const int bytes =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
+  std::string out(static_cast<size_t>(bytes), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, out.data(), bytes, nullptr, nullptr);
+  return out;
+}
+
 std::string RectText(const RECT& r) {
   return "(" + Str(r.left) + "," + Str(r.top) + ")-(" + Str(r.right) + "," + Str(r.bottom) + ")";
 }
@@ -813,7 +827,7 @@ void DamagedProgram() {
   Check(box != nullptr, "an error box \"Installation\" is shown");
   std::string text;
   if (box) EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
-  std::printf("info: the box's texts: %s\n", text.c_str());
+  std::printf("info: the box's texts: %s\n", Utf8FromAnsi(text).c_str());
   Check(text.find("Programmdatei ist besch") != std::string::npos &&
             text.find("erneut herunter") != std::string::npos,
         "the box says that the program file is damaged and should be downloaded again");
