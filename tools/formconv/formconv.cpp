@@ -12,12 +12,12 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/fileio/WholeFile.h"
 #include "tools/formconv/BinaryFormToText.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormToBinary.h"
@@ -64,73 +64,38 @@ bool ParseArguments(int argc, char** argv, Arguments& args) {
   return true;
 }
 
-bool ReadFile(const fs::path& path, std::string& bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
-
-bool WriteDirect(const fs::path& path, const char* data, size_t size) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (out) out.write(data, static_cast<std::streamsize>(size));
-  return out && out.flush();
-}
-
-// Writes a regular file beside the target and renames it, so OUT is either complete or
-// untouched. A link, device or pipe (/dev/stdout) is written through instead: renaming over it
-// would replace the link or the device node itself.
-bool WriteFileWhole(const fs::path& path, const char* data, size_t size) {
-  std::error_code statusError;
-  fs::file_status status = fs::symlink_status(path, statusError);
-  if (fs::exists(status) && !fs::is_regular_file(status)) return WriteDirect(path, data, size);
-  fs::path temp = path;
-  temp += ".partial";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (out) out.write(data, static_cast<std::streamsize>(size));
-    if (!out || !out.flush()) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      return false;
-    }
-  }
-  std::error_code error;
-  fs::rename(temp, path, error);
-  if (error) fs::remove(temp, error);
-  return !error;
-}
-
 int Run(const Arguments& args) {
-  std::string input;
-  if (!ReadFile(args.in, input)) {
+  std::vector<uint8_t> input;
+  try {
+    input = ReadWholeFile(args.in.string());
+  } catch (const std::exception&) {
     std::cerr << "formconv: cannot read " << args.in.string() << "\n";
     return 1;
   }
+  std::vector<uint8_t> output;
   try {
     if (args.command == "totext") {
-      std::string text = formtext::BinaryFormToText(
-          std::span(reinterpret_cast<const uint8_t*>(input.data()), input.size()));
-      if (!WriteFileWhole(args.out, text.data(), text.size())) {
-        std::cerr << "formconv: cannot write " << args.out.string() << "\n";
-        return 1;
-      }
-      return 0;
+      const std::string text = formtext::BinaryFormToText(input);
+      output.assign(text.begin(), text.end());
+    } else {
+      formtext::SpliceDirs dirs{args.in.parent_path(), args.includeDirs};
+      output = formtext::TextFormToBinary(
+          std::string_view(reinterpret_cast<const char*>(input.data()), input.size()), dirs);
     }
-    formtext::SpliceDirs dirs{args.in.parent_path(), args.includeDirs};
-    std::vector<uint8_t> binary = formtext::TextFormToBinary(input, dirs);
-    if (!WriteFileWhole(args.out, reinterpret_cast<const char*>(binary.data()), binary.size())) {
-      std::cerr << "formconv: cannot write " << args.out.string() << "\n";
-      return 1;
-    }
-    return 0;
   } catch (const formtext::FormTextError& error) {
     std::cerr << args.in.string() << ": " << error.what() << "\n";
+    return 1;
   } catch (const std::exception& error) {
     std::cerr << "formconv: " << args.in.string() << ": " << error.what() << "\n";
+    return 1;
   }
-  return 1;
+  try {
+    ReplaceFileWhole(args.out.string(), output, ".partial");
+  } catch (const std::exception&) {
+    std::cerr << "formconv: cannot write " << args.out.string() << "\n";
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace

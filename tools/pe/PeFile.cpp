@@ -51,11 +51,6 @@ PeFile::PeFile(std::span<const uint8_t> bytes) : bytes_(bytes) {
   for (uint32_t i = 0; i < directoryCount; ++i) {
     directories_.push_back(Directory{U32(directories + 8 * i), U32(directories + 8 * i + 4)});
   }
-  auto directory = [&](uint32_t index) {
-    return index < directories_.size() ? directories_[index] : Directory{};
-  };
-  imports_ = directory(kImportDirectory);
-  resources_ = directory(kResourceDirectory);
   const uint64_t table = optional + optionalSize;
   for (uint16_t i = 0; i < sectionCount; ++i) {
     const uint64_t at = table + 40ull * i;
@@ -106,10 +101,15 @@ std::string PeFile::CString(uint32_t rva) const {
   }
 }
 
+PeFile::Directory PeFile::DirectoryAt(uint32_t index) const {
+  return index < directories_.size() ? directories_[index] : Directory{};
+}
+
 std::vector<std::string> PeFile::ImportedDlls() const {
   std::vector<std::string> names;
-  if (imports_.rva == 0) return names;
-  for (uint64_t entry = imports_.rva;; entry += 20) {
+  const Directory imports = DirectoryAt(kImportDirectory);
+  if (imports.rva == 0) return names;
+  for (uint64_t entry = imports.rva;; entry += 20) {
     if (names.size() == kMaxImports) throw PeError("import table without an end");
     const uint64_t at = Map(entry, 20);
     const uint32_t lookup = U32(at);
@@ -122,7 +122,7 @@ std::vector<std::string> PeFile::ImportedDlls() const {
 
 // The entries of the resource directory at `offset` from the start of the resource data.
 std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset) const {
-  const uint64_t rva = uint64_t{resources_.rva} + offset;
+  const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + offset;
   const uint64_t header = Map(rva, 16);
   const uint32_t count = U16(header + 12) + U16(header + 14);
   const uint64_t entries = Map(rva + 16, 8ull * count);
@@ -135,7 +135,7 @@ std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset) co
 
 // A named entry's name (length-prefixed UTF-16, non-ASCII characters as '?').
 std::string PeFile::ResourceName(uint32_t nameField) const {
-  const uint64_t rva = uint64_t{resources_.rva} + (nameField & ~kSubdirFlag);
+  const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + (nameField & ~kSubdirFlag);
   const uint32_t length = U16(Map(rva, 2));
   const uint64_t chars = Map(rva + 2, 2ull * length);
   std::string text;
@@ -148,7 +148,7 @@ std::string PeFile::ResourceName(uint32_t nameField) const {
 
 template <typename Match>
 std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Match matches) const {
-  if (resources_.rva == 0) return std::nullopt;
+  if (DirectoryAt(kResourceDirectory).rva == 0) return std::nullopt;
   auto subdirectory = [](const ResourceEntry& e) {
     if ((e.target & kSubdirFlag) == 0)
       throw PeError("resource tree out of shape: data, not a directory");
@@ -163,7 +163,8 @@ std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Matc
       if (languages[0].target & kSubdirFlag) {
         throw PeError("resource tree out of shape: a directory, not data");
       }
-      const uint64_t entry = Map(uint64_t{resources_.rva} + languages[0].target, 16);
+      const uint64_t entry =
+          Map(uint64_t{DirectoryAt(kResourceDirectory).rva} + languages[0].target, 16);
       const uint32_t dataRva = U32(entry);
       const uint32_t size = U32(entry + 4);
       if (size == 0) return std::span<const uint8_t>();

@@ -58,6 +58,8 @@ class PeFile {
   const std::vector<Section>& Sections() const { return sections_; }
   // The data directories the optional header holds (their count is its own).
   const std::vector<Directory>& Directories() const { return directories_; }
+  // Data directory `index`, or an empty one where the header has fewer.
+  Directory DirectoryAt(uint32_t index) const;
   // File offsets of header fields a rewriter patches: the optional header (whose checksum,
   // alignments and image sizes lie at the same places in PE32 and PE32+), the first data
   // directory entry and the COFF header's symbol table pointer.
@@ -99,6 +101,4 @@ class PeFile {
   std::vector<Directory> directories_;
   uint64_t optional_ = 0;
   uint64_t directoriesOffset_ = 0;
-  Directory imports_;
-  Directory resources_;
 };

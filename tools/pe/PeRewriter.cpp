@@ -50,13 +50,11 @@ PeRewriter::PeRewriter(std::span<const uint8_t> Program) : bytes_(Program), pe_(
 }
 
 void PeRewriter::FindResourceSection() {
-  const auto& dirs = pe_.Directories();
-  if (dirs.size() <= kResourceDirectory || dirs[kResourceDirectory].rva == 0)
-    throw PeError("the program has no resources");
+  const uint32_t rva = pe_.DirectoryAt(kResourceDirectory).rva;
+  if (rva == 0) throw PeError("the program has no resources");
   const auto& sections = pe_.Sections();
-  const auto found = std::find_if(sections.begin(), sections.end(), [&](const auto& s) {
-    return s.virtualAddress == dirs[kResourceDirectory].rva;
-  });
+  const auto found = std::find_if(sections.begin(), sections.end(),
+                                  [&](const auto& s) { return s.virtualAddress == rva; });
   if (found == sections.end()) throw PeError("the resources do not begin a section of their own");
   resources_ = *found;
   resourceIndex_ = static_cast<size_t>(found - sections.begin());
@@ -77,8 +75,7 @@ void PeRewriter::FindResourceSection() {
 void PeRewriter::CheckFollowers() const {
   const auto& dirs = pe_.Directories();
   const auto& sections = pe_.Sections();
-  const uint32_t relocations =
-      dirs.size() > kRelocationDirectory ? dirs[kRelocationDirectory].rva : 0;
+  const uint32_t relocations = pe_.DirectoryAt(kRelocationDirectory).rva;
   const uint64_t resourcesEnd =
       resources_.virtualAddress + AlignUp(resources_.virtualSize, sectionAlignment_);
   bool relocationsFollow = false;
@@ -107,9 +104,8 @@ void PeRewriter::CheckFollowers() const {
 
 // A signature is a certificate table at the end of the file, after every section's data.
 void PeRewriter::CheckCertificate() {
-  const auto& dirs = pe_.Directories();
-  if (dirs.size() <= kCertificateDirectory || dirs[kCertificateDirectory].size == 0) return;
-  certificate_ = dirs[kCertificateDirectory];
+  certificate_ = pe_.DirectoryAt(kCertificateDirectory);
+  if (certificate_.size == 0) return;
   uint64_t sectionsEnd = 0;
   for (const auto& s : pe_.Sections()) sectionsEnd = std::max(sectionsEnd, RawEnd(s));
   if (uint64_t{certificate_.rva} + certificate_.size != bytes_.size() ||
@@ -167,8 +163,9 @@ std::vector<uint8_t> PeRewriter::Write(std::span<const uint8_t> NewResources) co
     Put32(out, dirAt + 8 * kCertificateDirectory, 0);
     Put32(out, dirAt + 8 * kCertificateDirectory + 4, 0);
   }
-  if (dirs.size() > kRelocationDirectory && dirs[kRelocationDirectory].rva > ResourceRva())
-    Put32(out, dirAt + 8 * kRelocationDirectory, dirs[kRelocationDirectory].rva + rvaDelta);
+  if (const uint32_t relocations = pe_.DirectoryAt(kRelocationDirectory).rva;
+      relocations > ResourceRva())
+    Put32(out, dirAt + 8 * kRelocationDirectory, relocations + rvaDelta);
   Put32(out, optional + kImageSize, imageSize);
   if (resources_.characteristics & kInitializedData)
     Put32(out, optional + kInitializedDataSize,

@@ -36,8 +36,8 @@
 #include "toolkit/core/TMemoryStream.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
 #include "toolkit/core/ToolkitErrors.h"
+#include "tools/fileio/WholeFile.h"
 #include "tools/pe/PeFile.h"
-#include "tools/sfpack/FileIo.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/LauncherWrap.h"
 #include "tools/sfpack/PackListing.h"
@@ -46,14 +46,6 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
-
-Bytes ReadFile(const std::string& Path) {
-  return sfpack::ReadWholeFile(Path);
-}
-
-void WriteFile(const std::string& Path, std::span<const uint8_t> Data) {
-  sfpack::WriteWholeFile(Path, Data);
-}
 
 // The pack itself, or the StoredData inside the TFORM1 form data of a program file.
 std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
@@ -94,7 +86,7 @@ bool ListRecordedCrc(const Bytes& File, std::span<const uint8_t> Pack) {
 }
 
 int List(const std::string& Path) {
-  const Bytes file = ReadFile(Path);
+  const Bytes file = ReadWholeFile(Path);
   const std::span<const uint8_t> pack = FindPack(file, Path);
   const sfpack::PackListing listing = sfpack::ListPack(pack);
   std::printf("%s form, %zu record(s)\n", listing.packedForm ? "SFP1" : "old raw",
@@ -111,10 +103,10 @@ int List(const std::string& Path) {
 }
 
 int WriteCrc(const std::string& In, const std::string& Out) {
-  const uint32_t crc = Crc32(ReadFile(In));
+  const uint32_t crc = Crc32(ReadWholeFile(In));
   uint8_t bytes[4];
   StoreLE32(bytes, crc);
-  WriteFile(Out, bytes);
+  WriteWholeFile(Out, bytes);
   std::printf("%08X\n", crc);
   return 0;
 }
@@ -127,7 +119,7 @@ void CheckBareName(const std::string& Name) {
 }
 
 int Extract(const std::string& Path, const std::string& Dir) {
-  const Bytes file = ReadFile(Path);
+  const Bytes file = ReadWholeFile(Path);
   const std::span<const uint8_t> pack = FindPack(file, Path);
   TacFileStorage storage(nullptr);
   TReadOnlyMemoryStream stream(pack);
@@ -137,7 +129,7 @@ int Extract(const std::string& Path, const std::string& Dir) {
   fs::create_directories(Dir);
   for (int32_t i = 0; i < storage.Files().Count(); ++i) {
     const TStoredFile& f = storage.StoredFiles(i);
-    WriteFile((fs::path(Dir) / f.FileName()).string(), f.Data().Bytes());
+    WriteWholeFile((fs::path(Dir) / f.FileName()).string(), f.Data().Bytes());
     std::printf("%s\n", f.FileName().c_str());
   }
   return 0;
@@ -165,27 +157,27 @@ int Create(const std::string& Out, std::span<char* const> Files) {
   for (const char* argument : Files) {
     const TPackInput input = ParsePackInput(argument);
     CheckBareName(input.name);
-    storage.AddFile(input.name, ReadFile(input.path));
+    storage.AddFile(input.name, ReadWholeFile(input.path));
   }
   TMemoryStream pack;
   storage.WriteStoredData(pack);
-  WriteFile(Out, pack.Bytes());
+  WriteWholeFile(Out, pack.Bytes());
   return 0;
 }
 
 int PackOne(const std::string& In, const std::string& Out) {
   TStoredFile record(nullptr);
-  record.SetContent(ReadFile(In));
+  record.SetContent(ReadWholeFile(In));
   TMemoryStream stream;
   record.WriteToStream(stream);
   // The record is: name length 0, packed length, packed data.
   const Bytes& bytes = stream.Bytes();
-  WriteFile(Out, std::span<const uint8_t>(bytes).subspan(8));
+  WriteWholeFile(Out, std::span<const uint8_t>(bytes).subspan(8));
   return 0;
 }
 
 int UnpackOne(const std::string& In, const std::string& Out) {
-  const Bytes packed = ReadFile(In);
+  const Bytes packed = ReadWholeFile(In);
   if (packed.size() > UINT32_MAX) throw std::runtime_error(In + ": too large");
   // A record without an owner reads its data as packed: frame the data as such a record.
   TMemoryStream record;
@@ -196,7 +188,7 @@ int UnpackOne(const std::string& In, const std::string& Out) {
   record.SetPosition(0);
   TStoredFile file(nullptr);
   file.ReadFromStream(record);
-  WriteFile(Out, file.Data().Bytes());
+  WriteWholeFile(Out, file.Data().Bytes());
   return 0;
 }
 
@@ -213,7 +205,7 @@ void PrintSigningNote(const std::string& Launcher, const std::string& Out) {
 
 int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out) {
   for (const std::string* input : {&Launcher, &Installer}) {
-    if (sfpack::SameFile(Out, *input))
+    if (SameFile(Out, *input))
       throw std::runtime_error("the output " + Out + " is the input " + *input +
                                "; name another file");
   }
@@ -221,15 +213,15 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const std::s
   std::error_code ec;
   if (const uintmax_t size = fs::file_size(Installer, ec); !ec && size > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
-  const Bytes launcher = ReadFile(Launcher);
-  const Bytes installer = ReadFile(Installer);
+  const Bytes launcher = ReadWholeFile(Launcher);
+  const Bytes installer = ReadWholeFile(Installer);
   sfpack::WrapResult wrapped;
   try {
     wrapped = sfpack::WrapLauncher(launcher, installer);
   } catch (const sfpack::WrapError& e) {
     throw std::runtime_error(Launcher + ", " + Installer + ": " + e.what());
   }
-  sfpack::WriteFileWhole(Out, wrapped.program);
+  ReplaceFileWhole(Out, wrapped.program, ".sfpack-partial");
   std::printf("%s now carries %s: %zu bytes (was %u), StoredData %zu bytes\n", Out.c_str(),
               wrapped.carriedName.c_str(), installer.size(), wrapped.replacedSize,
               wrapped.packSize);

@@ -1,12 +1,10 @@
-#include "tools/sfpack/FileIo.h"
+#include "tools/fileio/WholeFile.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <system_error>
-
-namespace sfpack {
 
 namespace fs = std::filesystem;
 
@@ -25,9 +23,13 @@ void WriteWholeFile(const std::string& Path, std::span<const uint8_t> Data) {
   if (!out) throw std::runtime_error("cannot write " + Path);
 }
 
-void WriteFileWhole(const std::string& Path, std::span<const uint8_t> Data) {
+void ReplaceFileWhole(const std::string& Path, std::span<const uint8_t> Data,
+                      const std::string& TemporarySuffix) {
+  std::error_code statusError;
+  const fs::file_status status = fs::symlink_status(Path, statusError);
+  if (fs::exists(status) && !fs::is_regular_file(status)) return WriteWholeFile(Path, Data);
   // Beside the target, so that the rename stays on one volume and cannot become a copy.
-  const std::string temporary = Path + ".sfpack-partial";
+  const std::string temporary = Path + TemporarySuffix;
   try {
     WriteWholeFile(temporary, Data);
     fs::rename(temporary, Path);
@@ -46,5 +48,3 @@ bool SameFile(const std::string& A, const std::string& B) {
   const fs::path b = fs::weakly_canonical(B, ec);
   return !ec && a == b;
 }
-
-}  // namespace sfpack
