@@ -87,7 +87,9 @@ void PeRewriter::CheckFollowers() const {
                     " follows the resources and holds more than the base relocations");
     if (s.virtualAddress < resourcesEnd)
       throw PeError("section " + s.name + " overlaps the resources in memory");
-    if (s.rawSize != 0 && s.rawOffset < RawEnd(resources_))
+    // A section without data in the file may name no place (0); any place it names moves with
+    // the resources like the others, so it must lie behind them too.
+    if ((s.rawSize != 0 || s.rawOffset != 0) && s.rawOffset < RawEnd(resources_))
       throw PeError("section " + s.name + " lies before the resources in the file");
     relocationsFollow = true;
   }
@@ -153,7 +155,7 @@ std::vector<uint8_t> PeRewriter::Write(std::span<const uint8_t> NewResources) co
   Put32(out, resources_.headerOffset + 16, rawSize);
   for (size_t i = resourceIndex_ + 1; i < sections.size(); ++i) {
     Put32(out, sections[i].headerOffset + 12, sections[i].virtualAddress + rvaDelta);
-    if (sections[i].rawSize != 0)
+    if (sections[i].rawOffset != 0)
       Put32(out, sections[i].headerOffset + 20, sections[i].rawOffset + rawDelta);
   }
   const auto& dirs = pe_.Directories();
