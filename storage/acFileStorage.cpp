@@ -186,12 +186,73 @@ bool IsBareFileName(const std::string& Name) {
 // Whether the file at Path holds exactly Record's bytes; a file that cannot be opened for
 // reading does not.
 bool SameFileContent(const TStoredFile& Record, const std::string& Path) {
-  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool same = Record.SameContent(file);
-  CloseHandle(file);
-  return same;
+  const TFileHandle file(CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  return file && Record.SameContent(file.Get());
+}
+
+// A drive root ("C:\") or a network share ("\\server\...") with what follows: a path that names
+// one place whatever the current drive and directory are.
+bool IsFullPath(const std::string& Path) {
+  if (Path.size() >= 3 && Path[1] == ':' && Path[2] == '\\')
+    return (Path[0] >= 'A' && Path[0] <= 'Z') || (Path[0] >= 'a' && Path[0] <= 'z');
+  return Path.size() > 2 && Path[0] == '\\' && Path[1] == '\\' && Path[2] != '\\';
+}
+
+// The folder that holds Dir (both ending in a backslash); empty at a root.
+std::string ParentFolder(const std::string& Dir) {
+  const std::string parent = ExtractFilePath(Dir.substr(0, Dir.empty() ? 0 : Dir.size() - 1));
+  return parent.size() < Dir.size() && !parent.empty() && parent.back() == '\\' ? parent : "";
+}
+
+// Makes Dir (ending in a backslash) and every missing folder above it, the outermost first, and
+// appends each one made to Made. 0 when Dir exists now, else the system's error code of the
+// first folder that could not be made.
+DWORD MakeFolders(const std::string& Dir, std::vector<std::string>& Made) {
+  std::vector<std::string> missing;
+  for (std::string level = Dir; !level.empty() && !FolderExists(level); level = ParentFolder(level))
+    missing.push_back(level);
+  for (auto level = missing.rbegin(); level != missing.rend(); ++level) {
+    if (!CreateDirectoryA(level->c_str(), nullptr)) {
+      const DWORD error = GetLastError();
+      if (!FolderExists(*level)) return error;  // else another program made it just now
+      continue;
+    }
+    Made.push_back(*level);
+  }
+  return FolderExists(Dir) ? 0 : ERROR_PATH_NOT_FOUND;
+}
+
+HANDLE CreateForWriting(const std::string& FileName) {
+  return CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Clears the read-only, hidden and system attributes of a file at Path, which make CREATE_ALWAYS
+// fail with ERROR_ACCESS_DENIED; true when the file had any of them and lost them.
+bool ClearBlockingAttributes(const std::string& Path) {
+  constexpr DWORD kBlocking =
+      FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  const DWORD attributes = GetFileAttributesA(Path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+      (attributes & kBlocking) == 0)
+    return false;
+  const DWORD kept = attributes & ~kBlocking;
+  return SetFileAttributesA(Path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
+// Why FileName could not be opened for writing, from the open's error code.
+TExtractState OpenFailure(const std::string& FileName, DWORD Error) {
+  if (FolderExists(FileName)) return esFolderInTheWay;
+  switch (Error) {
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return esInUse;
+    case ERROR_PATH_NOT_FOUND:
+      return esFolderMissing;
+    default:
+      return esWriteFailed;
+  }
 }
 
 }  // namespace
@@ -346,29 +407,43 @@ void TStoredFile::WriteToStream(TStream& Stream) const {
 bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
   TComponent* sender = storage_ ? storage_->Owner() : nullptr;
   const auto size = static_cast<int32_t>(fileSize_);
+  extraction_ = {esNone, FileName, 0};
   if (!IsBareFileName(fileName_)) {
-    if (storage_) storage_->OnExtracted()(sender, FileName, size, false);
-    return false;
+    extraction_ = {esWriteFailed, FileName, ERROR_INVALID_NAME};
+  } else if (!IsFullPath(FileName)) {
+    extraction_ = {esNoFolder, FileName, 0};
+  } else {
+    bool allow = true;
+    if (storage_) storage_->OnExtract()(sender, FileName, size, allow);
+    if (!allow) return true;
+    Place(FileName, CreatePath);
   }
-  bool allow = true;
-  if (storage_) storage_->OnExtract()(sender, FileName, size, allow);
-  if (!allow) return true;
-
-  const std::string dir = ExtractFilePath(FileName);
-  if (CreatePath && !FolderExists(dir)) {
-    CreateFolderChain(FileName);
-    // Only a directory made here may be removed at the end.
-    if (storage_ && FolderExists(dir)) storage_->RecordCreatedFolder(dir);
-  }
-  bool written = WriteDataTo(FileName);
-  if (written && storage_ && storage_->AutoExtract()->RemoveOnTerminate()) {
-    // Held from here on. The check once held covers the moment between closing the written file
-    // and opening it again, when another program could have put other bytes in its place.
-    written = storage_->HoldIfSame(*this, FileName);
-    if (written) storage_->RecordExtracted(FileName);
-  }
+  const bool written = extraction_.State == esHeld || extraction_.State == esPlaced;
   if (storage_) storage_->OnExtracted()(sender, FileName, size, written);
   return written;
+}
+
+void TStoredFile::Place(const std::string& FileName, bool CreatePath) {
+  const std::string dir = ExtractFilePath(FileName);
+  if (CreatePath && !FolderExists(dir)) {
+    std::vector<std::string> made;
+    const DWORD error = MakeFolders(dir, storage_ ? storage_->createdFolders_ : made);
+    if (error != 0) {
+      extraction_ = {esFolderMissing, FileName, error};
+      return;
+    }
+  }
+  extraction_ = WriteDataTo(FileName);
+  if (extraction_.State != esPlaced || !storage_ || !storage_->AutoExtract()->RemoveOnTerminate())
+    return;
+  // Held from here on. The check once held covers the moment between closing the written file
+  // and opening it again, when another program could have put other bytes in its place.
+  if (storage_->HoldIfSame(*this, FileName)) {
+    extraction_.State = esHeld;
+    storage_->RecordExtracted(FileName);
+  } else {
+    extraction_.State = esChanged;
+  }
 }
 
 uint32_t TStoredFile::ContentCrc32() const {
@@ -407,13 +482,23 @@ bool TStoredFile::SameContent(HANDLE File) const {
   return same && ReadFile(File, &extra, 1, &read, nullptr) && read == 0;
 }
 
-bool TStoredFile::WriteDataTo(const std::string& FileName) const {
-  HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const auto writeAll = [file](const uint8_t* Bytes, size_t Count) {
+TExtraction TStoredFile::WriteDataTo(const std::string& FileName) const {
+  TFileHandle file(CreateForWriting(FileName));
+  DWORD error = GetLastError();
+  if (!file && error == ERROR_ACCESS_DENIED && ClearBlockingAttributes(FileName)) {
+    file = TFileHandle(CreateForWriting(FileName));
+    error = GetLastError();
+  }
+  if (!file) return {OpenFailure(FileName, error), FileName, error};
+
+  error = 0;
+  const auto writeAll = [&file, &error](const uint8_t* Bytes, size_t Count) {
     DWORD written = 0;
-    return WriteFile(file, Bytes, static_cast<DWORD>(Count), &written, nullptr) && written == Count;
+    if (WriteFile(file.Get(), Bytes, static_cast<DWORD>(Count), &written, nullptr) &&
+        written == Count)
+      return true;
+    error = GetLastError();
+    return false;
   };
   bool complete;
   if (packed_.empty()) {
@@ -423,10 +508,11 @@ bool TStoredFile::WriteDataTo(const std::string& FileName) const {
     size_t unpacked = 0;
     complete = UnpackArea(packed_, nullptr, fileSize_, unpacked, writeAll);
   }
-  CloseHandle(file);
+  file.Close();
+  if (complete) return {esPlaced, FileName, 0};
   // A cut-off file must not pass for the stored one.
-  if (!complete) DeleteFileA(FileName.c_str());
-  return complete;
+  DeleteFileA(FileName.c_str());
+  return {esWriteFailed, FileName, error};
 }
 
 TacFileStorage::TacFileStorage(TComponent* Owner)
@@ -453,6 +539,13 @@ uint32_t TacFileStorage::DataSize() const {
 
 TStoredFile& TacFileStorage::StoredFiles(int32_t Index) const {
   return static_cast<TStoredFile&>(*files_->Items(Index));
+}
+
+TStoredFile* TacFileStorage::FindFile(const std::string& FileName) const {
+  for (int32_t i = 0; i < files_->Count(); ++i) {
+    if (SameText(StoredFiles(i).FileName(), FileName)) return &StoredFiles(i);
+  }
+  return nullptr;
 }
 
 TStoredFile& TacFileStorage::AddFile(const std::string& FileName, std::span<const uint8_t> Bytes) {
@@ -529,7 +622,11 @@ void TacFileStorage::AfterLoad() {
 }
 
 void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path) {
-  const bool createPath = autoExtract_->ExtractTo()->CreatePath();
+  const TExtractTo& to = *autoExtract_->ExtractTo();
+  // TEMP is where Windows tells every program to put such files: when it is missing, the machine
+  // is broken, not the form's choice, so the storage makes it (and removes it again at the end).
+  const bool createPath =
+      to.CreatePath() || (to.ToplevelDir() == tdTempDir && to.Subdirectory().empty());
   // A name that ExtractToFile refuses goes there directly, to be reported, without any query
   // on a path outside the target directory.
   if (!IsBareFileName(Record.FileName())) {
@@ -545,8 +642,12 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
       try {
         // The same size is not yet the same file: a stale, damaged or planted file of that size
         // is written over; only a file with exactly the carried bytes is left as it is.
-        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameInPlace(Record, Path))
+        if (GetFileSizeByName(Path) != int64_t{Record.FileSize()} || !SameInPlace(Record, Path)) {
           Record.ExtractToFile(Path, createPath);
+        } else {
+          const bool held = autoExtract_->RemoveOnTerminate();
+          Record.extraction_ = {held ? esHeld : esPlaced, Path, 0};
+        }
       } catch (...) {
         // The size check or the write (an event handler) raised: one more write, unguarded.
         Record.ExtractToFile(Path, createPath);
@@ -567,19 +668,14 @@ bool TacFileStorage::SameInPlace(const TStoredFile& Record, const std::string& P
 }
 
 bool TacFileStorage::HoldIfSame(const TStoredFile& Record, const std::string& Path) {
-  HANDLE file = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  if (!Record.SameContent(file)) {
-    CloseHandle(file);
-    return false;
-  }
-  heldFiles_.push_back(file);
+  TFileHandle file(CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || !Record.SameContent(file.Get())) return false;
+  heldFiles_.push_back(std::move(file));
   return true;
 }
 
 void TacFileStorage::LetGo() {
-  for (HANDLE file : heldFiles_) CloseHandle(file);
   heldFiles_.clear();
 }
 
@@ -589,8 +685,10 @@ void TacFileStorage::RemoveExtractedFiles() {
   if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate() || extractedFiles_.empty())
     return;
   for (const std::string& file : extractedFiles_) DeleteFileA(file.c_str());
-  const std::string dir = ExtractFilePath(extractedFiles_.front());
-  if (CreatedFolder(dir) && IsFolderEmpty(dir)) RemoveDirectoryA(dir.c_str());
+  for (std::string dir = ExtractFilePath(extractedFiles_.front());
+       CreatedFolder(dir) && IsFolderEmpty(dir) && RemoveDirectoryA(dir.c_str());
+       dir = ParentFolder(dir)) {
+  }
 }
 
 bool TacFileStorage::CreatedFolder(const std::string& Dir) const {

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/FileHandle.h"
 #include "foundation/acClasses.h"
 #include "platform/platform.h"
 #include "toolkit/core/Modules.h"
@@ -93,6 +94,27 @@ class TAutoExtract : public TacAddon {
 
 class TacFileStorage;
 
+// What the last extraction of a record came to.
+enum TExtractState : uint8_t {
+  esNone,            // not tried: extraction disabled, or declined by OnExtract
+  esHeld,            // written, or found with exactly the stored bytes, and held by the storage
+  esPlaced,          // written, or found with exactly the stored bytes, and not held
+  esNoFolder,        // no usable target folder (a relative or empty path): nothing written
+  esFolderMissing,   // the target folder is missing and could not be made
+  esFolderInTheWay,  // a folder has the file's name
+  esInUse,           // a file there cannot be replaced: another program has it open
+  esWriteFailed,     // opening or writing failed (no space, access denied): nothing left behind
+  esChanged,         // written, but once held the file had other bytes (another program's)
+};
+
+// The target path of a record's last extraction, its state, and for a failed one the system's
+// error code (GetLastError) that said why.
+struct TExtraction {
+  TExtractState State = esNone;
+  std::string Path;
+  DWORD Error = 0;
+};
+
 // The directory ExtractTo names, ending with a backslash; for tdNone the Subdirectory exactly as
 // stored. A shell folder that cannot be read gives an empty base, so the result is "\" + Sub.
 std::string ResolveExtractDir(const TExtractTo& ExtractTo);
@@ -100,6 +122,7 @@ std::string ResolveExtractDir(const TExtractTo& ExtractTo);
 // One stored file: its bare name and its unpacked bytes (Data's size always equals FileSize).
 class TStoredFile : public TacAddon {
   TOOLKIT_CLASS(TStoredFile, TacAddon)
+  friend class TacFileStorage;  // sets the extraction of a file it found in place
 
  public:
   // Owner may be null; a record without an owner reads its data as packed.
@@ -125,12 +148,18 @@ class TStoredFile : public TacAddon {
 
   // Writes Data to FileName (the full target path), creating missing directories first when
   // CreatePath is set, and fires the storage's OnExtract before and OnExtracted after. True when
-  // the file was written completely, or when OnExtract declined it. A FileName that is not a bare
-  // file name (a path, ".", "..", a device name) is never written; a write that fails or falls
-  // short leaves no file behind. Written files are recorded for removal when the storage's
-  // AutoExtract.RemoveOnTerminate is set; such a file is also held by the storage until its
-  // removal (see TacFileStorage), and counts as written only when, once held, it still holds Data.
+  // the file was written completely, or when OnExtract declined it; Extraction then tells what
+  // became of it. A record whose name is not a bare file name (a path, ".", "..", a device name)
+  // is never written, nor is a FileName that is not a full path (a drive or network root followed
+  // by folders: an unknown target folder must not become the current drive's root). A write that
+  // fails or falls short leaves no file behind. Written files are recorded for removal when the
+  // storage's AutoExtract.RemoveOnTerminate is set; such a file is also held by the storage until
+  // its removal (see TacFileStorage), and counts as written only when, once held, it still holds
+  // Data.
   virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
+
+  // What the last ExtractToFile came to.
+  const TExtraction& Extraction() const { return extraction_; }
 
   // The CRC-32 of Data (see Crc32.h), computed block by block from the packed bytes when they
   // have not been unpacked yet.
@@ -143,8 +172,13 @@ class TStoredFile : public TacAddon {
  private:
   void ReadPacked(TStream& Stream, uint32_t PackedLength);
   void ReadRaw(TStream& Stream, uint32_t Size);
-  // Opens, writes and closes FileName; a failed or short write deletes what was written.
-  bool WriteDataTo(const std::string& FileName) const;
+  // Opens, writes and closes FileName: the state esPlaced, or the failure with the system's
+  // reason. A file in the way that is read-only, hidden or a system file loses those attributes
+  // and is tried once more; a failed or short write deletes what was written.
+  TExtraction WriteDataTo(const std::string& FileName) const;
+  // Writes the file at FileName and, with RemoveOnTerminate, holds it: extraction_ says how it
+  // went.
+  void Place(const std::string& FileName, bool CreatePath);
 
   TacFileStorage* storage_;
   std::string fileName_;
@@ -152,6 +186,7 @@ class TStoredFile : public TacAddon {
   mutable TMemoryStream data_;
   // The checked packed bytes in the program's resource while Data has not been unpacked yet.
   mutable std::span<const uint8_t> packed_;
+  TExtraction extraction_;
 };
 
 // Carries files in the form data and, when AutoExtract is enabled, writes them out at the end
@@ -183,6 +218,8 @@ class TacFileStorage : public TacComponent {
   uint32_t DataSize() const;
   // The record at Index of Files (EListError outside the list).
   TStoredFile& StoredFiles(int32_t Index) const;
+  // The first record named FileName (letter case aside), null when there is none.
+  TStoredFile* FindFile(const std::string& FileName) const;
 
   // Appends a record with this name and content, so a program or tool can fill the storage.
   TStoredFile& AddFile(const std::string& FileName, std::span<const uint8_t> Bytes);
@@ -210,8 +247,9 @@ class TacFileStorage : public TacComponent {
   // Writes one record to Path as AutoExtract.Overwrite decides.
   void ExtractRecord(TStoredFile& Record, const std::string& Path);
   // The removal step: with AutoExtract enabled and RemoveOnTerminate set, deletes every
-  // extracted file (failures ignored), then the first one's directory when this storage made
-  // it and it is empty. A directory that was there before is never removed.
+  // extracted file (failures ignored), then the first one's directory and the folders above it,
+  // each only when this storage made it and it is empty. A folder that was there before is never
+  // removed.
   void RemoveExtractedFiles();
   void RecordExtracted(const std::string& FileName) { extractedFiles_.push_back(FileName); }
   // Whether the file at Path holds exactly Record's bytes; with RemoveOnTerminate it is then held.
@@ -221,15 +259,14 @@ class TacFileStorage : public TacComponent {
   bool HoldIfSame(const TStoredFile& Record, const std::string& Path);
   // Closes every held file.
   void LetGo();
-  void RecordCreatedFolder(const std::string& Dir) { createdFolders_.push_back(Dir); }
   bool CreatedFolder(const std::string& Dir) const;
 
   std::unique_ptr<TAutoExtract> autoExtract_;
   std::unique_ptr<TacObjectList> files_;
   std::vector<std::string> extractedFiles_;
-  // Path parts of extracted files whose directory did not exist until CreateFolderChain made it.
+  // The folders (ending in a backslash) that did not exist until this storage made them.
   std::vector<std::string> createdFolders_;
-  std::vector<HANDLE> heldFiles_;
+  std::vector<TFileHandle> heldFiles_;
   TOnExtractEvent onExtract_;
   TOnExtractedEvent onExtracted_;
   bool packedFormat_ = false;

@@ -20,6 +20,8 @@ using BOOL = int;
 using UINT = unsigned int;
 using INT = int;
 using CHAR = char;
+// A UTF-16 code unit, 16 bits wide as on Windows (where it is wchar_t).
+using WCHAR = char16_t;
 using ULONG_PTR = uintptr_t;
 using DWORD_PTR = uintptr_t;
 using SIZE_T = size_t;
@@ -31,6 +33,9 @@ using LPVOID = void*;
 using LPCVOID = const void*;
 using LPSTR = char*;
 using LPCSTR = const char*;
+using LPWSTR = WCHAR*;
+using LPCWSTR = const WCHAR*;
+using LPBOOL = BOOL*;
 using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 using PDWORD = DWORD*;
@@ -135,8 +140,11 @@ inline constexpr LONG ERROR_ACCESS_DENIED = 5;
 inline constexpr LONG ERROR_INVALID_HANDLE = 6;
 inline constexpr LONG ERROR_NOT_ENOUGH_MEMORY = 8;
 inline constexpr LONG ERROR_NO_MORE_FILES = 18;
+inline constexpr LONG ERROR_WRITE_PROTECT = 19;
 inline constexpr LONG ERROR_SHARING_VIOLATION = 32;
+inline constexpr LONG ERROR_LOCK_VIOLATION = 33;
 inline constexpr LONG ERROR_HANDLE_EOF = 38;
+inline constexpr LONG ERROR_HANDLE_DISK_FULL = 39;
 inline constexpr LONG ERROR_BAD_NETPATH = 53;
 inline constexpr LONG ERROR_FILE_EXISTS = 80;
 inline constexpr LONG ERROR_INVALID_PARAMETER = 87;
@@ -148,15 +156,18 @@ inline constexpr LONG ERROR_PROC_NOT_FOUND = 127;
 inline constexpr LONG ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
 inline constexpr LONG ERROR_INVALID_CURSOR_HANDLE = 1402;
 inline constexpr LONG ERROR_NEGATIVE_SEEK = 131;
+inline constexpr LONG ERROR_CALL_NOT_IMPLEMENTED = 120;
 inline constexpr LONG ERROR_DIR_NOT_EMPTY = 145;
 inline constexpr LONG ERROR_BAD_PATHNAME = 161;
 inline constexpr LONG ERROR_ALREADY_EXISTS = 183;
 inline constexpr LONG ERROR_ENVVAR_NOT_FOUND = 203;
+inline constexpr LONG ERROR_FILENAME_EXCED_RANGE = 206;
 inline constexpr LONG ERROR_MORE_DATA = 234;
 inline constexpr LONG ERROR_NO_MORE_ITEMS = 259;
 inline constexpr LONG ERROR_DIRECTORY = 267;
 inline constexpr LONG ERROR_KEY_DELETED = 1018;
 inline constexpr LONG ERROR_NOACCESS = 998;
+inline constexpr LONG ERROR_INVALID_FLAGS = 1004;
 
 // Registry access rights, value types and options.
 inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
@@ -217,6 +228,12 @@ inline constexpr DWORD FILE_BEGIN = 0;
 inline constexpr DWORD FILE_CURRENT = 1;
 inline constexpr DWORD FILE_END = 2;
 inline constexpr DWORD MOVEFILE_REPLACE_EXISTING = 0x1;
+
+// Code pages: the ANSI code page of the process, and the flags of the conversions.
+inline constexpr UINT CP_ACP = 0;
+inline constexpr DWORD MB_PRECOMPOSED = 0x1;
+inline constexpr DWORD MB_ERR_INVALID_CHARS = 0x8;
+inline constexpr DWORD WC_NO_BEST_FIT_CHARS = 0x400;
 
 // Shell, message boxes, COM and system metrics.
 inline constexpr INT SW_HIDE = 0;

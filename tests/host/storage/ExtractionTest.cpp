@@ -25,7 +25,9 @@ using standin::HostPath;
 using Strings = std::vector<std::string>;
 const std::string kNew = "NEWDATA";
 
+// The content of the file at Path; none when there is no file (a folder is none too).
 std::optional<std::string> FileText(const std::string& Path) {
+  if (fs::is_directory(HostPath(Path))) return std::nullopt;
   std::ifstream in(HostPath(Path), std::ios::binary);
   if (!in) return std::nullopt;
   return std::string(std::istreambuf_iterator<char>(in), {});
@@ -194,7 +196,9 @@ TEST_F(ExtractionTest, RemovalTakesOnlyWhatTheStorageWroteAndMade) {
     rig.owner.reset();
     EXPECT_EQ(FileText(dir + "f.bin").has_value(), c.fileStays);
     EXPECT_EQ(DirExists(dir), c.dirStays);
-    EXPECT_TRUE(DirExists(sub.starts_with("New") ? "C:\\TEMP\\New" : "C:\\TEMP"));
+    // The folders made on the way there go on the way back, each while empty; TEMP was there.
+    EXPECT_EQ(DirExists("C:\\TEMP\\New"), sub == "New");
+    EXPECT_TRUE(DirExists("C:\\TEMP"));
   }
 }
 
@@ -260,6 +264,73 @@ TEST_F(ExtractionTest, FilesToBeRemovedAreHeldUntilTheEnd) {
     rig.owner.reset();
     EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
     EXPECT_EQ(FileText(path).has_value(), c.staysAfterEnd);
+  }
+}
+
+// Each way the installer can fail to get into TEMP on a real machine: the record tells which, with
+// the system's reason, nothing is written outside TEMP, what another program has is left alone,
+// and every handle is closed at the end.
+TEST_F(ExtractionTest, ExtractionTellsWhatBecameOfTheFile) {
+  const std::string file = "C:\\TEMP\\f.bin";
+  const std::function<void()> none = [] {};
+  const auto temp = [](const std::string& Dir) {
+    return [Dir] {
+      standin::SetEnvVar("TMP", std::nullopt);
+      standin::SetEnvVar("TEMP", Dir);
+    };
+  };
+  const struct {
+    const char* what;
+    std::function<void()> prepare;
+    TExtractState state;
+    DWORD error;
+    std::string path;
+    std::optional<std::string> during, after;  // the file's content while loaded, after the end
+  } cases[] = {
+      {"written", none, esHeld, 0, file, kNew, std::nullopt},
+      {"same bytes in place", [&] { standin::WriteHostFile(file, kNew); }, esHeld, 0, file, kNew,
+       kNew},
+      {"stale and held by another program",
+       [&] {
+         standin::WriteHostFile(file, "OLD");
+         standin::LockFile(file);
+       },
+       esInUse, ERROR_SHARING_VIOLATION, file, std::nullopt, std::nullopt},
+      {"stale and read-only",
+       [&] {
+         standin::WriteHostFile(file, "OLD");
+         SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY);
+       },
+       esHeld, 0, file, kNew, std::nullopt},
+      {"a folder of that name", [&] { fs::create_directories(HostPath(file)); }, esFolderInTheWay,
+       ERROR_ACCESS_DENIED, file, std::nullopt, std::nullopt},
+      {"disk full", [] { standin::LimitWriteRoom(3); }, esWriteFailed, ERROR_DISK_FULL, file,
+       std::nullopt, std::nullopt},
+      {"TEMP missing", temp("C:\\Gone\\Temp"), esHeld, 0, "C:\\Gone\\Temp\\f.bin", kNew,
+       std::nullopt},
+      {"TEMP too long", temp("C:\\" + std::string(300, 'a')), esNoFolder, 0, "", std::nullopt,
+       std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::Reset();
+    c.prepare();
+    Rig rig;
+    rig.storage->Loaded();
+    ASSERT_EQ(rig.storage->FindFile("F.BIN"), &rig.storage->StoredFiles(0));
+    const TExtraction& done = rig.storage->StoredFiles(0).Extraction();
+    EXPECT_EQ(done.State, c.state);
+    EXPECT_EQ(done.Error, c.error);
+    if (!c.path.empty()) EXPECT_EQ(done.Path, c.path);
+    if (c.state != esInUse) EXPECT_EQ(FileText(done.Path), c.during);
+    EXPECT_FALSE(FileText("C:\\f.bin")) << "never the drive's root";
+    standin::UnlockFile(file);
+    standin::LimitWriteRoom(std::nullopt);
+    rig.owner.reset();
+    EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+    EXPECT_EQ(FileText(c.path.empty() ? file : c.path),
+              c.state == esInUse ? std::optional<std::string>("OLD") : c.after);
+    EXPECT_FALSE(DirExists("C:\\Gone")) << "a TEMP the storage made goes with it";
   }
 }
 
