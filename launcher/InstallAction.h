@@ -1,16 +1,26 @@
 #pragma once
-// The install action behind "Jetzt installieren!": the extracted installer is started through the
-// Windows shell, from the TEMP directory that the system information reports.
+// The install action behind "Jetzt installieren!": the installer that the window's file storage
+// wrote into TEMP, checked against the carried bytes and holds, is started through the Windows
+// shell. Only that file is ever started: when the storage holds none, or the shell cannot start
+// it, an error box says why, in the German of the window, and the button stays usable for another
+// try.
 
+#include <cstdint>
 #include <string>
 
 #include "platform/platform.h"
-#include "sysinfo/acSystemInfo.h"
+#include "storage/acFileStorage.h"
 
-// DirTemp (the TEMP directory without its trailing backslash), a backslash, the file name. The
-// file storage writes into the same directory, so this is the file it extracted.
-std::string InstallerPath(const TacSystemInfo& Info, const std::string& FileName);
+// The error box's text when the storage holds no checked installer, from what its extraction came
+// to: the file or folder concerned, and the system's reason in plain words.
+std::string NotPreparedMessage(const TExtraction& Extraction);
 
-// Asks the shell to open the installer, owned by Owner, and returns at once. The shell's result
-// is not looked at: a missing file leaves the button usable for another try.
-void StartInstaller(const TacSystemInfo& Info, const std::string& FileName, HWND Owner);
+// The error box's text when the shell could not start Path; Result is what ShellExecuteA returned
+// (32 or below).
+std::string NotStartedMessage(const std::string& Path, intptr_t Result);
+
+// Starts the file that Storage holds for its record FileName through the shell (ShellExecuteA with
+// ShellOwner, "open", no parameters, no directory, SW_SHOW) and returns at once; or shows the
+// error box, owned by BoxOwner and captioned "Installation", and starts nothing.
+void StartInstaller(const TacFileStorage& Storage, const std::string& FileName, HWND ShellOwner,
+                    HWND BoxOwner);

@@ -10,6 +10,13 @@ const char kDamagedProgramMessage[] =
     "digt.\r\n"
     "Bitte laden Sie das Programm erneut herunter.";
 
+std::optional<uint32_t> CrcToCheck(std::optional<std::span<const uint8_t>> Resource) {
+  if (!Resource) return std::nullopt;
+  const std::optional<uint32_t> recorded = RecordedCrc(*Resource);
+  if (!recorded) throw EReadError(kDamagedProgramMessage);
+  return recorded;
+}
+
 void CheckCarriedInstaller(const TacFileStorage& Storage, const std::string& FileName,
                            std::optional<uint32_t> Recorded) {
   if (!Recorded) return;

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "launcher/InstallerCrcResource.h"
@@ -14,6 +15,11 @@
 
 // What the error box tells the user when the check fails.
 extern const char kDamagedProgramMessage[];
+
+// The CRC-32 to check the carried installer against, from the bytes of the program's INSTALLERCRC
+// resource: none when the program has no such resource (built around its file by older means);
+// a resource of any length but 4 is damage and raises EReadError with kDamagedProgramMessage.
+std::optional<uint32_t> CrcToCheck(std::optional<std::span<const uint8_t>> Resource);
 
 // Raises EReadError with kDamagedProgramMessage when a CRC was recorded and the storage's record
 // FileName is missing or does not have it. Without a recorded CRC (a program built around its file

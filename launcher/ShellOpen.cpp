@@ -11,11 +11,12 @@ std::unique_ptr<TSystemLibrary> shell;
 
 }  // namespace
 
-void ShellOpen(HWND Owner, const char* File, const char* Parameters) {
+intptr_t ShellOpen(HWND Owner, const char* File, const char* Parameters) {
   if (!shell) shell = std::make_unique<TSystemLibrary>("shell32.dll");
   const auto shellExecute = shell->Function<decltype(&::ShellExecuteA)>("ShellExecuteA");
-  if (shellExecute == nullptr) return;
-  shellExecute(Owner, "open", File, Parameters, nullptr, SW_SHOW);
+  if (shellExecute == nullptr) return 0;
+  return reinterpret_cast<intptr_t>(
+      shellExecute(Owner, "open", File, Parameters, nullptr, SW_SHOW));
 }
 
 void ReleaseShell() {

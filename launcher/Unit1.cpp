@@ -3,7 +3,6 @@
 #include "launcher/InstallAction.h"
 #include "launcher/InstallerCheck.h"
 #include "launcher/OpenWebPage.h"
-#include "launcher/ShellOpen.h"
 #include "toolkit/ui/TApplication.h"
 
 TForm1* Form1 = nullptr;
@@ -24,14 +23,16 @@ void TForm1::Publish(TPublisher<TForm1>& P) {
 
 namespace {
 
-// The bytes of the resource that records the installer's CRC-32; empty when it is missing.
-std::span<const uint8_t> InstallerCrcResource() {
+// The bytes of the resource that records the installer's CRC-32; none when it is missing.
+std::optional<std::span<const uint8_t>> InstallerCrcResource() {
   HMODULE module = GetModuleHandleA(nullptr);
   HRSRC resource = FindResourceA(module, kInstallerCrcResource, MAKEINTRESOURCEA(10));  // RT_RCDATA
-  HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
+  if (!resource) return std::nullopt;
+  HGLOBAL loaded = LoadResource(module, resource);
   const void* data = loaded ? LockResource(loaded) : nullptr;
-  if (!data) return {};
-  return {static_cast<const uint8_t*>(data), SizeofResource(module, resource)};
+  if (!data) return std::span<const uint8_t>{};  // there, but unreadable: damage
+  return std::span<const uint8_t>{static_cast<const uint8_t*>(data),
+                                  SizeofResource(module, resource)};
 }
 
 }  // namespace
@@ -39,7 +40,7 @@ std::span<const uint8_t> InstallerCrcResource() {
 void TForm1::Loaded() {
   TForm::Loaded();
   if (acFileStorage1 != nullptr)
-    CheckCarriedInstaller(*acFileStorage1, InstallerFileName, RecordedCrc(InstallerCrcResource()));
+    CheckCarriedInstaller(*acFileStorage1, InstallerFileName, CrcToCheck(InstallerCrcResource()));
 }
 
 void TForm1::Image2Click(TObject* /*Sender*/) {
@@ -47,11 +48,10 @@ void TForm1::Image2Click(TObject* /*Sender*/) {
 }
 
 void TForm1::BitBtn1Click(TObject* /*Sender*/) {
-  StartInstaller(*acSystemInfo1, InstallerFileName, Application->Handle());
+  StartInstaller(*acFileStorage1, InstallerFileName, Application->Handle(), Handle());
 }
 
 void Unit1ShutDown() {
-  ReleaseShell();
   InstallerFileName.clear();
   InstallerFileName.shrink_to_fit();
 }

@@ -36,7 +36,8 @@ class TForm1 : public TForm {
 
   // Logo click: opens the maker's home page.
   void Image2Click(TObject* Sender);
-  // Install button: starts the extracted installer; every press starts it again.
+  // Install button: starts the installer the file storage holds, or says why it cannot; every
+  // press tries again.
   void BitBtn1Click(TObject* Sender);
 
   static void Publish(TPublisher<TForm1>& P);
@@ -48,8 +49,8 @@ extern TForm1* Form1;
 // Name of the installer that the window's file storage carries and writes into TEMP.
 extern std::string InstallerFileName;
 
-// Shut-down routine of Unit1 for the program's module table: frees the shell that the window's
-// actions loaded and releases InstallerFileName. (Unit1 has no start-up work: the application
-// creates TForm1 by its type, not by its registered name.)
+// Shut-down routine of Unit1 for the program's module table: releases InstallerFileName. (The
+// shell that the window's actions loaded stays until the process ends; see ShellOpen.h.) (Unit1 has
+// no start-up work: the application creates TForm1 by its type, not by its registered name.)
 void Unit1ShutDown();
 inline constexpr TModule kUnit1Module{"Unit1", nullptr, &Unit1ShutDown};

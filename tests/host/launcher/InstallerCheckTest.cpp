@@ -17,9 +17,23 @@ uint32_t CrcOf(const std::string& Text) {
   return Crc32({reinterpret_cast<const uint8_t*>(Text.data()), Text.size()});
 }
 
+// Four little-endian bytes; a program without the resource checks nothing, one with a resource of
+// any other length is damaged.
 TEST(InstallerCheckTest, RecordedCrcIsFourLittleEndianBytes) {
-  EXPECT_EQ(RecordedCrc(std::vector<uint8_t>{0x26, 0x39, 0xF4, 0xCB}), 0xCBF43926u);
-  for (size_t size : {0u, 3u, 5u}) EXPECT_EQ(RecordedCrc(std::vector<uint8_t>(size)), std::nullopt);
+  const std::vector<uint8_t> crc{0x26, 0x39, 0xF4, 0xCB};
+  EXPECT_EQ(RecordedCrc(crc), 0xCBF43926u);
+  EXPECT_EQ(CrcToCheck(std::span<const uint8_t>(crc)), 0xCBF43926u);
+  EXPECT_EQ(CrcToCheck(std::nullopt), std::nullopt);
+  for (size_t size : {0u, 3u, 5u}) {
+    const std::vector<uint8_t> resource(size);
+    EXPECT_EQ(RecordedCrc(resource), std::nullopt);
+    try {
+      CrcToCheck(std::span<const uint8_t>(resource));
+      ADD_FAILURE() << size << " bytes not refused";
+    } catch (const EReadError& e) {
+      EXPECT_STREQ(e.what(), kDamagedProgramMessage);
+    }
+  }
 }
 
 // Only a recorded CRC that the named record has lets the loading go on; without a recorded CRC
