@@ -91,10 +91,18 @@ uint64_t PeFile::Map(uint64_t rva, uint64_t size) const {
                 " bytes) lies in no section data");
 }
 
-std::string PeFile::CString(uint32_t rva) const {
+void PeFile::ReadBudget::Spend(uint64_t bytes, const char* what) {
+  if (bytes > left_)
+    throw PeError(std::string(what) +
+                  " read come to more than the file holds (shared or overlapping tables)");
+  left_ -= bytes;
+}
+
+std::string PeFile::CString(uint32_t rva, ReadBudget& budget) const {
   std::string text;
   for (uint64_t at = Map(rva, 1);; ++at) {
     if (at >= bytes_.size()) throw PeError("unterminated name at address " + std::to_string(rva));
+    budget.Spend(1, "the import names");
     if (bytes_[at] == 0) return text;
     if (text.size() == kMaxName) throw PeError("name too long at address " + std::to_string(rva));
     text.push_back(static_cast<char>(bytes_[at]));
@@ -109,6 +117,7 @@ std::vector<std::string> PeFile::ImportedDlls() const {
   std::vector<std::string> names;
   const Directory imports = DirectoryAt(kImportDirectory);
   if (imports.rva == 0) return names;
+  ReadBudget budget(bytes_.size());
   for (uint64_t entry = imports.rva;; entry += 20) {
     if (names.size() == kMaxImports) throw PeError("import table without an end");
     const uint64_t at = Map(entry, 20);
@@ -116,16 +125,18 @@ std::vector<std::string> PeFile::ImportedDlls() const {
     const uint32_t name = U32(at + 12);
     const uint32_t thunks = U32(at + 16);
     if (lookup == 0 && name == 0 && thunks == 0) return names;
-    names.push_back(CString(name));
+    names.push_back(CString(name, budget));
   }
 }
 
 // The entries of the resource directory at `offset` from the start of the resource data.
-std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset) const {
+std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset,
+                                                             ReadBudget& budget) const {
   const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + offset;
   const uint64_t header = Map(rva, 16);
   const uint32_t count = U16(header + 12) + U16(header + 14);
   const uint64_t entries = Map(rva + 16, 8ull * count);
+  budget.Spend(16 + 8ull * count, "the resource directory tables");
   std::vector<ResourceEntry> result;
   for (uint32_t i = 0; i < count; ++i) {
     result.push_back(ResourceEntry{U32(entries + 8ull * i), U32(entries + 8ull * i + 4)});
@@ -133,17 +144,20 @@ std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset) co
   return result;
 }
 
-// A named entry's name (length-prefixed UTF-16, non-ASCII characters as '?').
-std::string PeFile::ResourceName(uint32_t nameField) const {
+// A named entry's name is length-prefixed UTF-16; non-ASCII characters match nothing sought.
+bool PeFile::ResourceNameIs(uint32_t nameField, std::string_view name, ReadBudget& budget) const {
   const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + (nameField & ~kSubdirFlag);
   const uint32_t length = U16(Map(rva, 2));
+  budget.Spend(2, "the resource names");
+  if (length != name.size()) return false;
   const uint64_t chars = Map(rva + 2, 2ull * length);
+  budget.Spend(2ull * length, "the resource names");
   std::string text;
   for (uint32_t i = 0; i < length; ++i) {
     const uint32_t c = U16(chars + 2ull * i);
     text.push_back(c < 0x80 ? static_cast<char>(c) : '?');
   }
-  return text;
+  return SameText(text, name);
 }
 
 template <typename Match>
@@ -154,11 +168,13 @@ std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Matc
       throw PeError("resource tree out of shape: data, not a directory");
     return e.target & ~kSubdirFlag;
   };
-  for (const ResourceEntry& t : ResourceDirectory(0)) {
+  // Tables and names that several entries share are read, and counted, once for each.
+  ReadBudget budget(bytes_.size());
+  for (const ResourceEntry& t : ResourceDirectory(0, budget)) {
     if (t.name != type) continue;
-    for (const ResourceEntry& n : ResourceDirectory(subdirectory(t))) {
-      if (!matches(n.name)) continue;
-      const std::vector<ResourceEntry> languages = ResourceDirectory(subdirectory(n));
+    for (const ResourceEntry& n : ResourceDirectory(subdirectory(t), budget)) {
+      if (!matches(n.name, budget)) continue;
+      const std::vector<ResourceEntry> languages = ResourceDirectory(subdirectory(n), budget);
       if (languages.empty()) return std::nullopt;
       if (languages[0].target & kSubdirFlag) {
         throw PeError("resource tree out of shape: a directory, not data");
@@ -175,13 +191,13 @@ std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Matc
 }
 
 std::optional<std::span<const uint8_t>> PeFile::Resource(uint32_t type, uint32_t id) const {
-  return FindResource(type,
-                      [id](uint32_t name) { return (name & kSubdirFlag) == 0 && name == id; });
+  return FindResource(
+      type, [id](uint32_t name, ReadBudget&) { return (name & kSubdirFlag) == 0 && name == id; });
 }
 
 std::optional<std::span<const uint8_t>> PeFile::Resource(uint32_t type,
                                                          std::string_view name) const {
-  return FindResource(type, [&](uint32_t field) {
-    return (field & kSubdirFlag) != 0 && SameText(ResourceName(field), name);
+  return FindResource(type, [&](uint32_t field, ReadBudget& budget) {
+    return (field & kSubdirFlag) != 0 && ResourceNameIs(field, name, budget);
   });
 }

@@ -1,7 +1,9 @@
 // A bounds-checked reader of a Windows program file (PE): headers and section table, the DLL
 // names of the import directory, and resources by type and numeric id or name. Every offset and
 // size is checked against the file, so a damaged or hostile file ends in a PeError, never in a
-// read outside it.
+// read outside it. Every lookup reads at most as many bytes of tables and names as the file
+// holds: tables or names that many entries share (each read again for each) end in a PeError
+// after work linear in the file's size, not in a walk that multiplies.
 #pragma once
 
 #include <cstdint>
@@ -70,11 +72,13 @@ class PeFile {
   uint16_t U16(uint64_t offset) const;
   uint32_t U32(uint64_t offset) const;
 
-  // The DLL names of the import directory, in table order, as written in the file.
+  // The DLL names of the import directory, in table order, as written in the file. PeError when
+  // the names together are longer than the file (entries sharing a name).
   std::vector<std::string> ImportedDlls() const;
 
   // The data of the first language entry of resource `type` / `id`, or `type` / `name` (ASCII
-  // letters compared without case); none when absent.
+  // letters compared without case); none when absent. PeError when the walk reads more directory
+  // tables and names than the file holds (shared or overlapping tables).
   std::optional<std::span<const uint8_t>> Resource(uint32_t type, uint32_t id) const;
   std::optional<std::span<const uint8_t>> Resource(uint32_t type, std::string_view name) const;
 
@@ -85,12 +89,25 @@ class PeFile {
     uint32_t target;
   };
 
+  // What one walk may still read, in bytes; starts at the file's size.
+  class ReadBudget {
+   public:
+    explicit ReadBudget(uint64_t bytes) : left_(bytes) {}
+    // Counts `bytes` more read; PeError naming `what` when the budget is spent.
+    void Spend(uint64_t bytes, const char* what);
+
+   private:
+    uint64_t left_;
+  };
+
   // File offset of `size` bytes at `rva`, all inside one section's data in the file.
   uint64_t Map(uint64_t rva, uint64_t size) const;
-  std::string CString(uint32_t rva) const;
+  std::string CString(uint32_t rva, ReadBudget& budget) const;
 
-  std::vector<ResourceEntry> ResourceDirectory(uint32_t offset) const;
-  std::string ResourceName(uint32_t nameField) const;
+  std::vector<ResourceEntry> ResourceDirectory(uint32_t offset, ReadBudget& budget) const;
+  // Whether a named entry's name is `name` (ASCII letters without case); reads the characters
+  // only when the length matches.
+  bool ResourceNameIs(uint32_t nameField, std::string_view name, ReadBudget& budget) const;
   // The type -> name -> first language walk; `matches` picks the name entry.
   template <typename Match>
   std::optional<std::span<const uint8_t>> FindResource(uint32_t type, Match matches) const;

@@ -17,6 +17,7 @@ constexpr uint64_t kFileAlignment = 36;
 constexpr uint64_t kImageSize = 56;
 constexpr uint64_t kChecksum = 64;
 constexpr uint32_t kInitializedData = 0x40;
+constexpr uint32_t kMaxFileAlignment = 0x10000;
 // Windows maps no 32-bit image of 2 GiB or more.
 constexpr uint64_t kMaxImage = 0x80000000u;
 
@@ -44,6 +45,11 @@ PeRewriter::PeRewriter(std::span<const uint8_t> Program) : bytes_(Program), pe_(
   fileAlignment_ = pe_.U32(optional + kFileAlignment);
   if (!PowerOfTwo(sectionAlignment_) || !PowerOfTwo(fileAlignment_))
     throw PeError("section or file alignment is not a power of two");
+  // Windows loads no program whose file alignment exceeds 64 KiB; a larger one would pad the
+  // written resource section to that size, whatever the file's own.
+  if (fileAlignment_ > kMaxFileAlignment)
+    throw PeError("file alignment " + std::to_string(fileAlignment_) +
+                  " is larger than Windows allows (65536)");
   FindResourceSection();
   CheckFollowers();
   CheckCertificate();
@@ -64,9 +70,13 @@ void PeRewriter::FindResourceSection() {
   for (size_t i = 0; i < sections.size(); ++i) {
     if (i > 0 && sections[i].virtualAddress <= sections[i - 1].virtualAddress)
       throw PeError("the sections are not in address order");
-    if (i < resourceIndex_ && sections[i].rawSize != 0 &&
-        RawEnd(sections[i]) > resources_.rawOffset)
-      throw PeError("section " + sections[i].name + " lies after the resources in the file");
+    // What lies before the resources in the file stays where it is. A section without data may
+    // name no place (0); a place it names must lie before them too, or the file that shrinks
+    // under it would end before it.
+    const bool placed = sections[i].rawSize != 0 || sections[i].rawOffset != 0;
+    if (i < resourceIndex_ && placed && RawEnd(sections[i]) > resources_.rawOffset)
+      throw PeError("section " + std::to_string(i) + " (" + sections[i].name +
+                    ") lies after the resources in the file");
   }
 }
 

@@ -22,9 +22,11 @@ uint64_t Align8(uint64_t v) {
   return (v + 7) & ~uint64_t{7};
 }
 
-// Reads the section's tables, checking every offset against the section, that nothing is reached
-// twice and that the data blocks together are no larger than the section (shared tables or data
-// would make the tree much larger than the section).
+// Reads the section's tables, checking every offset against the section and that no directory
+// table or data entry is reached twice. What it reads (tables, names, data entries and data
+// blocks) must together fit in the section, as they do where the linker gives every part bytes of
+// its own: tables that overlap, or names and data that many entries share, would otherwise make
+// the tree, and the work of reading it, many times larger than the section.
 class TreeReader {
  public:
   TreeReader(std::span<const uint8_t> Section, uint32_t SectionRva)
@@ -39,6 +41,7 @@ class TreeReader {
     const uint32_t named = U16(Offset + 12);
     const uint32_t count = named + U16(Offset + 14);
     Need(uint64_t{Offset} + kTableHeader, uint64_t{count} * kTableEntry, "directory entries");
+    Spend(kTableHeader + uint64_t{count} * kTableEntry, "directory tables");
     for (uint32_t i = 0; i < count; ++i) {
       const uint32_t at = Offset + kTableHeader + kTableEntry * i;
       ResourceTree::Entry entry;
@@ -65,12 +68,19 @@ class TreeReader {
     Need(Offset, 4, "a field");
     return LoadLE32(&section_[Offset]);
   }
+  // Counts Size more bytes read; the parts of the tree, each read once, fit in the section.
+  void Spend(uint64_t Size, const char* What) {
+    read_ += Size;
+    if (read_ > section_.size())
+      Fail(std::string(What) + " overlap or are shared: the tree read so far is larger than the " +
+           "section (" + std::to_string(section_.size()) + " bytes)");
+  }
   void Claim(uint32_t Offset, const char* What) {
     if (!seen_.insert(Offset).second)
       Fail(std::string(What) + " at offset " + std::to_string(Offset) + " is reached twice");
   }
 
-  void ReadName(uint32_t Field, bool Named, ResourceTree::Entry& Entry) const {
+  void ReadName(uint32_t Field, bool Named, ResourceTree::Entry& Entry) {
     if (Named != ((Field & kHighBit) != 0)) Fail("named and numbered entries out of order");
     Entry.named = Named;
     if (!Named) {
@@ -80,6 +90,8 @@ class TreeReader {
     const uint32_t at = Field & ~kHighBit;
     const uint32_t length = U16(at);
     Need(uint64_t{at} + 2, 2ull * length, "a name");
+    Spend(2 + 2ull * length, "names");
+    Entry.name.reserve(length);
     for (uint32_t i = 0; i < length; ++i) Entry.name.push_back(U16(at + 2 + 2ull * i));
   }
 
@@ -93,14 +105,12 @@ class TreeReader {
     }
     Claim(at, "data entry");
     Need(at, kDataEntry, "a data entry");
+    Spend(kDataEntry, "data entries");
     const uint32_t dataRva = U32(at);
     const uint32_t size = U32(at + 4);
     if (dataRva < rva_) Fail("data at address " + std::to_string(dataRva) + " before the section");
     Need(uint64_t{dataRva} - rva_, size, "resource data");
-    // The linker gives every resource bytes of its own; blocks that overlap could make the
-    // tree much larger than the section.
-    dataTotal_ += size;
-    if (dataTotal_ > section_.size()) Fail("resource data blocks overlap");
+    Spend(size, "resource data blocks");
     Entry.data = std::make_unique<ResourceTree::Data>();
     const auto first = section_.begin() + (dataRva - rva_);
     Entry.data->bytes.assign(first, first + size);
@@ -111,7 +121,7 @@ class TreeReader {
   std::span<const uint8_t> section_;
   uint32_t rva_;
   std::unordered_set<uint32_t> seen_;
-  uint64_t dataTotal_ = 0;
+  uint64_t read_ = 0;
 };
 
 // Places every part of the tree (see the layout in the header), then writes it.

@@ -45,8 +45,9 @@ class ResourceTree {
 
   // Reads the tree of a resource section whose first byte lies at address SectionRva. Every
   // table, name and data block must lie inside Section; a directory or data entry reached twice,
+  // tables, names and data that together come to more than Section (overlapping or shared),
   // nesting deeper than type/name/language, named entries after id entries, or anything outside
-  // the section raise PeError.
+  // the section raise PeError. The work is linear in Section's size.
   ResourceTree(std::span<const uint8_t> Section, uint32_t SectionRva);
 
   // The data of the first language of resource Type / Name (ASCII letters without case), or

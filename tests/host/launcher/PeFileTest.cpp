@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +86,37 @@ class ImageBuilder {
   static void Put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
     Put16(b, at, static_cast<uint16_t>(v));
     Put16(b, at + 2, static_cast<uint16_t>(v >> 16));
+  }
+};
+
+// A one-section image whose section (at kSectionRva) is Section, Directory (2 resources, 1
+// imports) pointing at its start.
+std::vector<uint8_t> ImageOf(const std::vector<uint8_t>& Section, int Directory) {
+  std::vector<uint8_t> image = ImageBuilder{.withManifest = false}.Build();
+  image.resize(kSectionRaw);
+  auto put32 = [&](size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) image[at + i] = static_cast<uint8_t>(v >> (8 * i));
+  };
+  put32(0x98 + 96 + 8, 0);
+  put32(0x98 + 96 + 8 * Directory, kSectionRva);
+  put32(0x98 + 0xE0 + 8, static_cast<uint32_t>(Section.size()));
+  put32(0x98 + 0xE0 + 16, static_cast<uint32_t>(Section.size()));
+  image.insert(image.end(), Section.begin(), Section.end());
+  return image;
+}
+
+// Section bytes with 32-bit fields and resource tables written into them.
+struct SectionBytes {
+  std::vector<uint8_t> b;
+  void Put32(size_t At, uint32_t V) {
+    if (b.size() < At + 4) b.resize(At + 4);
+    for (int i = 0; i < 4; ++i) b[At + i] = static_cast<uint8_t>(V >> (8 * i));
+  }
+  // A resource table at At of Count entries, all (Name, Target); Named entries come first.
+  void Table(size_t At, uint32_t Count, uint32_t Name, uint32_t Target, bool Named) {
+    Put32(At + 12, Named ? Count : Count << 16);
+    for (uint32_t i = 0; i < Count; ++i)
+      Put32(At + 16 + 8 * i, Name), Put32(At + 20 + 8 * i, Target);
   }
 };
 
@@ -196,6 +228,58 @@ TEST(PeFile, DamagedImagesNeverReadOutOfBounds) {
   }
   EXPECT_GT(read, 0);
   EXPECT_GT(refused, 0);
+}
+
+TEST(PeFile, SharedTablesAndNamesCostTheirReadsAgainAndEndInAnError) {
+  // Each image reads many times more than its size if every entry's target or name is read
+  // again; the reader refuses it once what it read exceeds the file.
+  constexpr uint32_t kHigh = 0x80000000u, kMany = 2000, kNames = 16 + 8 * kMany;
+  // "T" and five zeros: a name of the length sought that matches nothing.
+  auto name = [](SectionBytes& s, size_t at) { s.Put32(at, 6 | 'T' << 16), s.Put32(at + 10, 0); };
+  SectionBytes sharedTable;  // kMany RCDATA types, all leading to one table of kMany names
+  sharedTable.Table(0, kMany, kRtRcData, kHigh | kNames, false);
+  sharedTable.Table(kNames, kMany, kHigh | (2 * kNames), kHigh | 0x0, true);
+  sharedTable.Put32(2 * kNames, 5 | 'T' << 16);  // of another length: only its length is read
+
+  SectionBytes sharedName;  // one RCDATA type whose 30,000 names are one name
+  constexpr uint32_t kLong = 30000, kLongAt = 0x18 + 16 + 8 * kLong;
+  sharedName.Table(0, 1, kRtRcData, kHigh | 0x18, false);
+  sharedName.Table(0x18, kLong, kHigh | kLongAt, kHigh | 0x18, true);
+  name(sharedName, kLongAt);
+
+  SectionBytes sharedImport;  // 3,000 import entries naming one 3,000-letter DLL
+  constexpr uint32_t kImports = 3000, kDll = 20 * (kImports + 1);
+  for (uint32_t i = 0; i < kImports; ++i) sharedImport.Put32(20 * i + 12, kSectionRva + kDll);
+  for (uint32_t i = 0; i < kImports; i += 4) sharedImport.Put32(kDll + i, 0x6C6C6C6Cu);
+  sharedImport.Put32(kDll + kImports, 0);
+
+  struct Case {
+    const char* what;
+    std::vector<uint8_t> image;
+    std::function<void(const PeFile&)> read;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"shared name table", ImageOf(sharedTable.b, 2),
+       [](const PeFile& f) { f.Resource(kRtRcData, "TFORM1"); }, "the resource"},
+      {"shared name table, by id", ImageOf(sharedTable.b, 2),
+       [](const PeFile& f) { f.Resource(kRtRcData, 7); }, "resource directory tables"},
+      {"shared name", ImageOf(sharedName.b, 2),
+       [](const PeFile& f) { f.Resource(kRtRcData, "TFORM1"); }, "resource names"},
+      {"shared import name", ImageOf(sharedImport.b, 1), [](const PeFile& f) { f.ImportedDlls(); },
+       "import names"},
+  };
+  for (const Case& c : cases) {
+    try {
+      c.read(PeFile(c.image));
+      ADD_FAILURE() << c.what << ": read whole";
+    } catch (const PeError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+          << c.what << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find("more than the file holds"), std::string::npos)
+          << c.what;
+    }
+  }
 }
 
 }  // namespace

@@ -129,6 +129,12 @@ TEST(WrapTest, RefusesWhatItCannotWrap) {
       {noRelocations, installer, "holds more than the base relocations"},
       {certificateInside, installer, "certificate table is not at the end"},
       {sharedTable, installer, "reached twice"},
+      // Crafted launchers of the fuzz corpus (tests/fuzz/make_crafted_seeds.py) and its findings.
+      {Seed("crafted_shared_directories.exe"), installer, "reached twice"},
+      {Seed("crafted_long_names.exe"), installer, "names overlap or are shared"},
+      {Seed("empty_section_after_resources.exe"), installer,
+       "section 0 () lies after the resources"},
+      {Seed("large_file_alignment.exe"), installer, "larger than Windows allows"},
       {launcher, {}, "installer is empty"},
       {launcher, Bytes(300, 'a'), "installer is not a Windows program"},
   };
