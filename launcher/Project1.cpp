@@ -1,7 +1,8 @@
 // Program entry of Project1.exe: the installation launcher.
 //
 // Before anything else the DLL search is narrowed to the system folder, so no DLL planted beside
-// the program (in a download folder, say) can be loaded in place of a system one. Then the
+// the program (in a download folder, say) can be loaded in place of a system one, and a second
+// copy of the same launcher hands over to the running one (SingleInstance.h). Then the
 // modules start in their fixed order, the application creates the main window from its form data
 // and runs until the window is closed, and the program finishes: the window and its components
 // go first (the file storage removes what it wrote), then the modules shut down in reverse order.
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <exception>
 
+#include "launcher/SingleInstance.h"
 #include "launcher/Unit1.h"
 #include "platform/platform.h"
 #include "runtime/LibraryModules.h"
@@ -101,13 +103,17 @@ bool CreateMainForm() {
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   RestrictDllSearchToSystemFolder();
+  TSingleInstance instance(LauncherIdentity());
+  if (!instance.Claim()) return 0;
   if (!StartModules()) return kFailed;
   Application->Initialize();
   Application->SetTitle(kTitle);
   const bool created = CreateMainForm();
   if (created) {
     TApplication::SetEndSessionProc(&EndSession);
+    instance.Mark(Form1->Handle());
     Application->Run();
+    instance.Unmark();
   }
   FinishProgram(Modules);
   return created ? 0 : kFailed;

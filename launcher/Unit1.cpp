@@ -1,8 +1,10 @@
 #include "launcher/Unit1.h"
 
+#include "foundation/acUtils.h"
 #include "launcher/InstallAction.h"
 #include "launcher/InstallerCheck.h"
 #include "launcher/OpenWebPage.h"
+#include "toolkit/core/ToolkitErrors.h"
 #include "toolkit/ui/TApplication.h"
 
 TForm1* Form1 = nullptr;
@@ -36,6 +38,17 @@ std::optional<std::span<const uint8_t>> InstallerCrcResource() {
 }
 
 }  // namespace
+
+std::string LauncherIdentity() {
+  std::string identity = "Installation." + InstallerFileName;
+  try {
+    if (const std::optional<uint32_t> crc = CrcToCheck(InstallerCrcResource()))
+      identity += "." + IntToHexTrimmed(*crc);
+  } catch (const EReadError&) {
+    // Damage: the form's loading reports it.
+  }
+  return identity;
+}
 
 void TForm1::Loaded() {
   TForm::Loaded();

@@ -49,6 +49,10 @@ extern TForm1* Form1;
 // Name of the installer that the window's file storage carries and writes into TEMP.
 extern std::string InstallerFileName;
 
+// What tells this launcher's running copies from those of other launchers: the installer's name
+// and the CRC-32 recorded for it (see SingleInstance.h).
+std::string LauncherIdentity();
+
 // Shut-down routine of Unit1 for the program's module table: releases InstallerFileName. (The
 // shell that the window's actions loaded stays until the process ends; see ShellOpen.h.) (Unit1 has
 // no start-up work: the application creates TForm1 by its type, not by its registered name.)
