@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "platform/host/CodePage.h"
 #include "platform/host/NameCompare.h"
 
 namespace standin::detail {
@@ -14,22 +15,44 @@ void Environment::Clear() {
   moduleFileName.clear();
 }
 
+const Environment::Var* Environment::Find(std::string_view name) const {
+  for (const Var& var : vars_)
+    if (SameName(var.name, name)) return &var;
+  return nullptr;
+}
+
 std::optional<std::string> Environment::Get(std::string_view name) const {
-  for (const auto& [key, value] : vars_)
-    if (SameName(key, name)) return value;
-  return std::nullopt;
+  const Var* var = Find(name);
+  return var ? std::optional(var->value) : std::nullopt;
 }
 
 void Environment::Set(std::string_view name, std::optional<std::string_view> value) {
   for (auto it = vars_.begin(); it != vars_.end(); ++it) {
-    if (!SameName(it->first, name)) continue;
+    if (!SameName(it->name, name)) continue;
     if (value)
-      it->second = std::string(*value);
+      *it = Var{it->name, std::string(*value), std::nullopt};
     else
       vars_.erase(it);
     return;
   }
-  if (value) vars_.emplace_back(std::string(name), std::string(*value));
+  if (value) vars_.push_back(Var{std::string(name), std::string(*value), std::nullopt});
+}
+
+std::optional<std::u16string> Environment::GetWide(std::string_view name) const {
+  const Var* var = Find(name);
+  if (var == nullptr) return std::nullopt;
+  return var->wide ? *var->wide : Widen(var->value);
+}
+
+void Environment::SetWide(std::string_view name, std::u16string_view value) {
+  Set(name, NarrowLossy(value));
+  for (Var& var : vars_)
+    if (SameName(var.name, name)) var.wide = std::u16string(value);
+}
+
+bool Environment::HasWide(std::string_view name) const {
+  const Var* var = Find(name);
+  return var != nullptr && var->wide.has_value();
 }
 
 std::string Environment::Expand(std::string_view text) const {

@@ -1,13 +1,14 @@
 #pragma once
 // The process environment of the simulated machine: environment variables (names compared without
 // regard to case, kept in the order they were first set), the Windows and system directories, the
-// current directory and the program's own file name.
+// current directory and the program's own file name. A variable holds ANSI text; a test may give
+// one a UTF-16 value that the ANSI side cannot hold, which the ANSI calls then see in its ANSI
+// form.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace standin::detail {
@@ -19,6 +20,12 @@ class Environment {
   std::optional<std::string> Get(std::string_view name) const;
   // nullopt removes the variable.
   void Set(std::string_view name, std::optional<std::string_view> value);
+  // The value the wide calls see: the UTF-16 value given with SetWide, else the ANSI one widened.
+  std::optional<std::u16string> GetWide(std::string_view name) const;
+  // A UTF-16 value; Get gives its ANSI form, '?' for each character outside the code page.
+  void SetWide(std::string_view name, std::u16string_view value);
+  // Whether the value was given with SetWide (and not replaced since).
+  bool HasWide(std::string_view name) const;
   // Replaces every %NAME% of a set variable by its value. An unknown reference stays as written
   // and scanning goes on behind its closing %, so "%unset%%set%" keeps the first and expands the
   // second; a % without a partner stays as it is.
@@ -30,7 +37,14 @@ class Environment {
   std::string moduleFileName;
 
  private:
-  std::vector<std::pair<std::string, std::string>> vars_;
+  struct Var {
+    std::string name;
+    std::string value;
+    std::optional<std::u16string> wide;
+  };
+  const Var* Find(std::string_view name) const;
+
+  std::vector<Var> vars_;
 };
 
 // Copies `text` into a caller's buffer of `chars` characters, the way the Win32 string queries

@@ -2,10 +2,12 @@
 
 #include <cstring>
 
+#include "platform/host/CodePage.h"
 #include "platform/host/Machine.h"
 #include "platform/host/Win32StandIn.h"
 
 using standin::detail::CopyOut;
+using standin::detail::CopyOutWide;
 using standin::detail::TheMachine;
 using standin::detail::WindowsPath;
 
@@ -21,25 +23,65 @@ std::string FullDirectory(const std::string& text) {
   return full.Text();
 }
 
-std::string WithBackslash(std::string text) {
+template <typename Text>
+Text WithBackslash(Text text) {
   if (text.empty() || text.back() != '\\') text += '\\';
   return text;
+}
+
+// What GetTempPath reports, in both forms.
+struct TempPathText {
+  std::string ansi;
+  std::u16string wide;
+};
+
+// The first non-empty one of TMP, TEMP and USERPROFILE, else the Windows directory, made full
+// and ending in one backslash. A value given in UTF-16 is taken as written: its ANSI form, with '?'
+// in it, is no path to make full. A value or result of MAX_PATH characters or more is refused
+// (nullopt, ERROR_FILENAME_EXCED_RANGE) rather than cut, also by the wide call.
+std::optional<TempPathText> TempPath() {
+  const auto& env = TheMachine().environment;
+  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
+    const std::optional<std::string> value = env.Get(name);
+    if (!value || value->empty()) continue;
+    if (value->size() >= MAX_PATH) return std::nullopt;
+    TempPathText text;
+    if (env.HasWide(name)) {
+      text.wide = WithBackslash(*env.GetWide(name));
+      text.ansi = standin::detail::NarrowLossy(text.wide);
+    } else {
+      text.ansi = WithBackslash(FullDirectory(*value));
+      text.wide = standin::detail::Widen(text.ansi);
+    }
+    if (text.ansi.size() >= MAX_PATH) return std::nullopt;
+    return text;
+  }
+  const std::string windows = WithBackslash(FullDirectory(env.windowsDir));
+  return TempPathText{windows, standin::detail::Widen(windows)};
 }
 
 }  // namespace
 
 DWORD WINAPI GetTempPathA(DWORD bufferChars, LPSTR buffer) {
-  const auto& env = TheMachine().environment;
-  std::string dir;
-  // Windows takes the first of these that is set.
-  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
-    if (auto value = env.Get(name); value && !value->empty()) {
-      dir = *value;
-      break;
-    }
+  const std::optional<TempPathText> path = TempPath();
+  if (!path) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return 0;
   }
-  if (dir.empty()) dir = env.windowsDir;
-  return CopyOut(WithBackslash(FullDirectory(dir)), buffer, bufferChars);
+  return CopyOut(path->ansi, buffer, bufferChars);
+}
+
+DWORD WINAPI GetTempPathW(DWORD bufferChars, LPWSTR buffer) {
+  if (standin::detail::WideCallsAreStubs()) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+  }
+  const std::optional<TempPathText> path = TempPath();
+  if (!path) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return 0;
+  }
+  return CopyOutWide(path->wide, buffer, bufferChars);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT bufferChars) {
@@ -100,6 +142,24 @@ DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChar
     return 0;
   }
   return CopyOut(*value, buffer, bufferChars);
+}
+
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD bufferChars) {
+  if (standin::detail::WideCallsAreStubs()) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return 0;
+  }
+  const auto value =
+      name ? TheMachine().environment.GetWide(standin::detail::NarrowLossy(name)) : std::nullopt;
+  if (!value) {
+    SetLastError(ERROR_ENVVAR_NOT_FOUND);
+    return 0;
+  }
+  if (value->empty()) {
+    if (buffer && bufferChars) buffer[0] = 0;
+    return 0;
+  }
+  return CopyOutWide(*value, buffer, bufferChars);
 }
 
 BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value) {

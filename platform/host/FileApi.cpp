@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/host/CodePage.h"
 #include "platform/host/Machine.h"
 #include "platform/host/Win32StandIn.h"
 
@@ -435,4 +436,20 @@ BOOL WINAPI FindNextFileA(HANDLE find, LPWIN32_FIND_DATAA findData) {
 
 BOOL WINAPI FindClose(HANDLE find) {
   return TheMachine().files.CloseSearch(find) ? TRUE : Fail(ERROR_INVALID_HANDLE);
+}
+
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferChars) {
+  if (standin::detail::WideCallsAreStubs()) return FailWith(ERROR_CALL_NOT_IMPLEMENTED, 0);
+  if (longPath == nullptr) return FailWith(ERROR_INVALID_PARAMETER, 0);
+  const std::u16string_view path(longPath);
+  if (path.empty()) return FailWith(ERROR_BAD_PATHNAME, 0);
+  // The simulated drives hold only names the ANSI code page spells: a path with any other
+  // character names nothing here. Windows reports every missing part as a missing file.
+  const std::optional<std::string> ansi = standin::detail::NarrowExact(path);
+  Target t;
+  if (!ansi || Locate(ansi->c_str(), t) != ERROR_SUCCESS || !t.exists)
+    return FailWith(ERROR_FILE_NOT_FOUND, 0);
+  // The volumes keep no 8.3 names, so the short form of an existing path is the path as written;
+  // a buffer too small gets nothing and the size needed, the terminating zero included.
+  return standin::detail::CopyOutWide(path, shortPath, bufferChars);
 }

@@ -15,6 +15,10 @@ Machine& TheMachine() {
   return machine;
 }
 
+bool WideCallsAreStubs() {
+  return TheMachine().system.version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+}
+
 LONG ResolvePath(const char* windowsPath, bool allowWildcards, WindowsPath& full,
                  std::filesystem::path& host) {
   if (windowsPath == nullptr) return ERROR_PATH_NOT_FOUND;

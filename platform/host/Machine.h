@@ -37,6 +37,10 @@ struct Machine {
 
 Machine& TheMachine();
 
+// A machine set to the 9x platform has most wide (...W) calls only as stubs, which fail with
+// ERROR_CALL_NOT_IMPLEMENTED, as Windows 95, 98 and ME do.
+bool WideCallsAreStubs();
+
 // Makes a Windows path full (against the current directory) and translates it to the host.
 LONG ResolvePath(const char* windowsPath, bool allowWildcards, WindowsPath& full,
                  std::filesystem::path& host);

@@ -214,6 +214,10 @@ void SetEnvVar(std::string_view name, std::optional<std::string_view> value) {
   TheMachine().environment.Set(name, value);
 }
 
+void SetWideEnvVar(std::string_view name, std::u16string_view value) {
+  TheMachine().environment.SetWide(name, value);
+}
+
 // --- Outward calls ---
 
 const std::vector<Call>& Calls() {

@@ -88,6 +88,11 @@ void SetModuleFileName(std::string_view path);
 void SetCurrentDirectory(std::string_view path);
 // nullopt removes the variable.
 void SetEnvVar(std::string_view name, std::optional<std::string_view> value);
+// A value the ANSI side cannot hold, e.g. a folder named in Cyrillic letters: the wide calls see
+// it as written (GetTempPathW adds the trailing backslash but makes nothing full: give a full
+// path), the ANSI calls its ANSI form with '?' for each character outside code page 1252, as on
+// Windows. SetEnvVar replaces it.
+void SetWideEnvVar(std::string_view name, std::u16string_view value);
 
 // --- Version, priorities, time ---
 // The record GetVersionExA reports (a fresh machine: 5.1.2600, NT platform, "Service Pack 3").

@@ -65,6 +65,21 @@ DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD bufferChars)
 DWORD WINAPI GetEnvironmentVariableA(LPCSTR name, LPSTR buffer, DWORD bufferChars);
 BOOL WINAPI SetEnvironmentVariableA(LPCSTR name, LPCSTR value);
 DWORD WINAPI ExpandEnvironmentStringsA(LPCSTR source, LPSTR buffer, DWORD bufferChars);
+// The wide forms, which Windows 9x has only as stubs: on a machine set to the 9x platform they fail
+// with ERROR_CALL_NOT_IMPLEMENTED. The drives keep no 8.3 names: the short form of an existing
+// path is the path as written.
+DWORD WINAPI GetTempPathW(DWORD bufferChars, LPWSTR buffer);
+DWORD WINAPI GetEnvironmentVariableW(LPCWSTR name, LPWSTR buffer, DWORD bufferChars);
+DWORD WINAPI GetShortPathNameW(LPCWSTR longPath, LPWSTR shortPath, DWORD bufferChars);
+
+// Conversions between the ANSI code page (1252, Western European) and UTF-16 (kernel32); CP_ACP
+// and 1252 are the only code pages. A character outside the code page becomes the default
+// character ('?' unless one is given) and sets *usedDefault; there are no best-fit look-alikes,
+// as with WC_NO_BEST_FIT_CHARS.
+INT WINAPI MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, INT bytes, LPWSTR buffer,
+                               INT bufferChars);
+INT WINAPI WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, INT chars, LPSTR buffer,
+                               INT bufferBytes, LPCSTR defaultChar, LPBOOL usedDefault);
 
 // Version, priorities and time (kernel32).
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA info);

@@ -87,6 +87,29 @@ TEST_F(StandInMachine, TempPathFallsBackLikeWindows) {
   EXPECT_EQ("C:\\", TempPath());
 }
 
+TEST_F(StandInMachine, WideValuesAndNineXStubs) {
+  // A value the ANSI side cannot hold: the wide calls give it as written, the ANSI ones with '?'.
+  const std::u16string journal = u"C:\\TEMP\\\u0416\u0443\u0440\u043d\u0430\u043b";
+  standin::SetWideEnvVar("tmp", journal);
+  EXPECT_EQ("C:\\TEMP\\??????\\", TempPath());
+  char16_t wide[MAX_PATH];
+  EXPECT_EQ(journal + u"\\", std::u16string(wide, GetTempPathW(MAX_PATH, wide)));
+  EXPECT_EQ(journal, std::u16string(wide, GetEnvironmentVariableW(u"TMP", wide, MAX_PATH)));
+  // An ANSI value replaces it.
+  standin::SetEnvVar("TMP", "C:\\TEMP");
+  EXPECT_EQ(u"C:\\TEMP", std::u16string(wide, GetEnvironmentVariableW(u"TMP", wide, MAX_PATH)));
+
+  // Windows 9x: the wide calls are stubs; the conversions work.
+  standin::SetVersion(4, 10, 2222, VER_PLATFORM_WIN32_WINDOWS, "A");
+  SetLastError(0);
+  EXPECT_EQ(0u, GetTempPathW(MAX_PATH, wide));
+  EXPECT_EQ(0u, GetEnvironmentVariableW(u"TMP", wide, MAX_PATH));
+  EXPECT_EQ(0u, GetShortPathNameW(u"C:\\TEMP", wide, MAX_PATH));
+  EXPECT_EQ(static_cast<DWORD>(ERROR_CALL_NOT_IMPLEMENTED), GetLastError());
+  EXPECT_EQ(3, MultiByteToWideChar(CP_ACP, 0, "abc", 3, wide, MAX_PATH));
+  EXPECT_EQ("C:\\TEMP\\", TempPath());
+}
+
 TEST_F(StandInMachine, DirectoriesAndProgramNameAreSettable) {
   char buffer[MAX_PATH];
   EXPECT_EQ(std::string(standin::kWindowsDir),
