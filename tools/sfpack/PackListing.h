@@ -22,7 +22,9 @@ struct PackListing {
 };
 
 // Lists a pack. The pack is first read in full by the file storage, so a damaged pack raises
-// its EReadError with the record and the fault.
+// its EReadError with the record and the fault; the listing's own reading of the structure
+// raises std::runtime_error where it finds a fault the storage let pass. Nothing of the size of
+// the unpacked files is allocated.
 PackListing ListPack(std::span<const uint8_t> Pack);
 
 }  // namespace sfpack

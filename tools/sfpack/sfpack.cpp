@@ -34,7 +34,7 @@
 #include "storage/acFileStorage.h"
 #include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/TMemoryStream.h"
-#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/TResourceStream.h"
 #include "toolkit/core/ToolkitErrors.h"
 #include "tools/fileio/WholeFile.h"
 #include "tools/pe/PeFile.h"
@@ -68,7 +68,7 @@ bool ListRecordedCrc(const Bytes& File, std::span<const uint8_t> Pack) {
     return !resource;
   }
   TacFileStorage storage(nullptr);
-  TReadOnlyMemoryStream stream(Pack);
+  TResourceStream stream(Pack.data(), Pack.size());  // unpacks only the carried file, for its CRC
   storage.ReadStoredData(stream);
   if (storage.Files().Count() == 0) {
     std::printf("recorded CRC-32 %08X: NO carried file to match it\n", *recorded);
@@ -121,8 +121,9 @@ void CheckBareName(const std::string& Name) {
 int Extract(const std::string& Path, const std::string& Dir) {
   const Bytes file = ReadWholeFile(Path);
   const std::span<const uint8_t> pack = FindPack(file, Path);
+  // Read as a resource, each record is unpacked when it is written, not all of them at once.
   TacFileStorage storage(nullptr);
-  TReadOnlyMemoryStream stream(pack);
+  TResourceStream stream(pack.data(), pack.size());
   storage.ReadStoredData(stream);
   for (int32_t i = 0; i < storage.Files().Count(); ++i)
     CheckBareName(storage.StoredFiles(i).FileName());
