@@ -5,6 +5,8 @@
 namespace {
 
 constexpr DWORD kDirBufferChars = 260;
+// The longest path the wide calls take, in UTF-16 units, with its terminating zero.
+constexpr DWORD kWidePathChars = 32768;
 constexpr DWORD kRegStringBytes = 1024;
 constexpr DWORD kReadAttributesOnly = 0;  // CreateFileA without data access: a query only
 constexpr const char* kHexDigits = "0123456789ABCDEF";
@@ -32,6 +34,57 @@ size_t FileNameStart(const std::string& Path) {
 std::string DirectoryText(const char* Buffer, DWORD Length) {
   if (Length == 0 || Length >= kDirBufferChars) return IncludeTrailingBackslash("");
   return IncludeTrailingBackslash(std::string(Buffer, Length));
+}
+
+// --- The TEMP folder in the ANSI code page ---
+// GetTempPathA cannot give a TEMP folder whose path has characters outside the ANSI code page (a
+// Cyrillic or Chinese user name on a Western system): they come as '?' or as a look-alike, which
+// names no folder or another one. Nor can it give one of MAX_PATH characters or more. Windows
+// keeps an 8.3 alias of such a path for ANSI programs; GetTempDir reads the path in UTF-16 and
+// takes that alias when the ANSI text is not the folder's own path.
+
+using TWideText = std::basic_string<WCHAR>;
+
+// The UTF-16 form of ANSI text; empty when the conversion fails.
+TWideText Widened(const std::string& Ansi) {
+  if (Ansi.empty()) return {};
+  const int size = static_cast<int>(Ansi.size());
+  TWideText wide(Ansi.size(), 0);
+  const int chars = MultiByteToWideChar(CP_ACP, 0, Ansi.data(), size, wide.data(), size);
+  wide.resize(chars > 0 ? static_cast<size_t>(chars) : 0);
+  return wide;
+}
+
+// The ANSI form of Wide when every character has one of its own (no default character, no
+// look-alike: the bytes give Wide back); otherwise empty.
+std::string ExactAnsi(const TWideText& Wide) {
+  if (Wide.empty()) return "";
+  const int chars = static_cast<int>(Wide.size());
+  BOOL usedDefault = FALSE;
+  const int bytes = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide.data(), chars, nullptr,
+                                        0, nullptr, &usedDefault);
+  if (bytes <= 0 || usedDefault) return "";
+  std::string ansi(static_cast<size_t>(bytes), '\0');
+  if (WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, Wide.data(), chars, ansi.data(), bytes,
+                          nullptr, &usedDefault) != bytes ||
+      usedDefault || Widened(ansi) != Wide)
+    return "";
+  return ansi;
+}
+
+// The TEMP folder as GetTempPathW names it; empty when the call fails (on Windows 9x every wide
+// call does).
+TWideText WideTempPath() {
+  std::vector<WCHAR> buffer(kWidePathChars);
+  const DWORD length = GetTempPathW(kWidePathChars, buffer.data());
+  return length > 0 && length < kWidePathChars ? TWideText(buffer.data(), length) : TWideText();
+}
+
+// The 8.3 alias of an existing path; empty when there is none.
+TWideText ShortPath(const TWideText& Path) {
+  std::vector<WCHAR> buffer(kWidePathChars);
+  const DWORD length = GetShortPathNameW(Path.c_str(), buffer.data(), kWidePathChars);
+  return length > 0 && length < kWidePathChars ? TWideText(buffer.data(), length) : TWideText();
 }
 
 // The default value of HKEY_CLASSES_ROOT\SubKey, empty when the key or value is missing.
@@ -340,7 +393,18 @@ int32_t MeasureCPUFrequency() {
 
 std::string GetTempDir() {
   char buffer[kDirBufferChars];
-  return DirectoryText(buffer, GetTempPathA(kDirBufferChars, buffer));
+  const DWORD length = GetTempPathA(kDirBufferChars, buffer);
+  const bool fits = length > 0 && length < kDirBufferChars;
+  const std::string ansi = fits ? std::string(buffer, length) : std::string();
+  const TWideText wide = WideTempPath();
+  // Without the wide path (Windows 9x) the ANSI one is all there is; the common case: the ANSI
+  // path is the folder's own.
+  if (wide.empty() || (fits && Widened(ansi) == wide))
+    return fits ? DirectoryText(buffer, length) : "";
+  const std::string alias = ExactAnsi(ShortPath(wide));
+  if (alias.empty()) return "";
+  const std::string dir = IncludeTrailingBackslash(alias);
+  return dir.size() < MAX_PATH ? dir : "";
 }
 
 std::string GetSystemDir() {

@@ -91,8 +91,13 @@ bool IsWinNT();
 // The processor clock in MHz, rounded down to a multiple of 10, measured over 40 ms at real-time
 // priority (both priorities are restored before it returns).
 int32_t MeasureCPUFrequency();
-// Each ends with exactly one backslash.
+// The folder for temporary files as an ANSI path ending in exactly one backslash: the path
+// GetTempPathA gives when it is the folder's own (in UTF-16 the same as GetTempPathW's), otherwise
+// the folder's 8.3 alias, when its path has characters outside the ANSI code page or MAX_PATH
+// characters or more. Empty when there is no usable path: no alias (a missing folder has none),
+// or one that is itself too long; never a lone "\", the root of the current drive.
 std::string GetTempDir();
+// Each ends with exactly one backslash ("\" alone when the system gives no directory).
 std::string GetSystemDir();
 std::string GetWindowsDir();
 // The variable's value, empty when it is unset.

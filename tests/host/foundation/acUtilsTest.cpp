@@ -196,6 +196,43 @@ TEST_F(AcUtilsTest, DirectoriesEndInOneBackslashAndVariables) {
   }
 }
 
+TEST_F(AcUtilsTest, TempDirIsAnAnsiPathOfTheFolderOrEmpty) {
+  std::string tooLong = "C:\\TEMP";
+  for (int depth = 0; depth < 6; ++depth) tooLong += "\\" + std::string(50, 'x');
+  const struct {
+    const char* what;
+    std::string tmp;      // set through the ANSI side, unless `wide` is given
+    std::u16string wide;  // a value outside the ANSI code page
+    bool made, windows9x;
+    std::string want;
+  } rows[] = {
+      {"ANSI path with a code page letter", "C:\\TEMP\\K\xE4se", u"", true, false,
+       "C:\\TEMP\\K\xE4se\\"},
+      {"missing folder, ANSI path", "C:\\TEMP\\Neu\\", u"", false, false, "C:\\TEMP\\Neu\\"},
+      // The drives here keep no 8.3 aliases: the long path is all there is, and it is refused.
+      {"MAX_PATH or longer", tooLong, u"", true, false, ""},
+      {"MAX_PATH or longer, missing", tooLong, u"", false, false, ""},
+      {"outside the code page", "", u"C:\\TEMP\\\u0416\u0443\u0440\u043d\u0430\u043b", false, false,
+       ""},
+      // Windows 9x has no wide calls: the ANSI path is trusted as before, when there is one.
+      {"Windows 9x", "C:\\TEMP\\Old", u"", true, true, "C:\\TEMP\\Old\\"},
+      {"Windows 9x, MAX_PATH or longer", tooLong, u"", true, true, ""},
+  };
+  for (const auto& row : rows) {
+    standin::Reset();
+    if (row.windows9x) standin::SetVersion(4, 10, 2222, VER_PLATFORM_WIN32_WINDOWS, "A");
+    if (row.made) {
+      CreateFolderChain(row.tmp + "\\");
+      ASSERT_TRUE(FolderExists(row.tmp)) << row.what;
+    }
+    if (row.wide.empty())
+      standin::SetEnvVar("TMP", row.tmp);
+    else
+      standin::SetWideEnvVar("TMP", row.wide);
+    EXPECT_EQ(row.want, GetTempDir()) << row.what;
+  }
+}
+
 TEST_F(AcUtilsTest, FoldersAndFileSizes) {
   CreateFolderChain("C:\\TEMP\\a\\b\\file.txt");
   EXPECT_TRUE(FolderExists("C:\\TEMP\\a\\b"));
