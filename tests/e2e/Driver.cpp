@@ -15,306 +15,20 @@
 // DIR\shot-done, so the script around it can take a screenshot. Every check prints one line; the
 // exit code is the number of failed checks (capped at 100).
 
-#include <windows.h>
-// After windows.h, which it needs.
-#include <tlhelp32.h>
-
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
+#include "DriverSupport.h"
+
 namespace {
 
-constexpr char kTitle[] = "Installation";
-constexpr char kButtonCaption[] = "Jetzt installieren!";
-constexpr char kSetupTitle[] = "Quillmoor 5.0 Deutsch - Setup";
+using namespace driver;
+
 constexpr char kAddress[] = "http://www.quillmoor.de/";
-constexpr char kInstallerName[] = "quillmoor_full.exe";
-constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kTimeoutMs = 30000;
-
-int failures = 0;
-std::string dir;  // DIR with a trailing backslash
-std::string payload;
-
-void Check(bool ok, const std::string& what) {
-  std::printf("%s: %s\n", ok ? "ok" : "FAIL", what.c_str());
-  std::fflush(stdout);
-  if (!ok) ++failures;
-}
-
-std::string Str(long v) {
-  return std::to_string(v);
-}
-
-// Text of the system's ANSI code page as UTF-8, so that the log (which CTest keeps and tools
-// grep) holds no bytes that are invalid in UTF-8, such as the German umlauts of the error box.
-std::string Utf8FromAnsi(const std::string& ansi) {
-  const int wide =
-      MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), nullptr, 0);
-  std::wstring text(static_cast<size_t>(wide), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), text.data(), wide);
-  const int bytes =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(bytes), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), wide, out.data(), bytes, nullptr, nullptr);
-  return out;
-}
 
 std::string RectText(const RECT& r) {
   return "(" + Str(r.left) + "," + Str(r.top) + ")-(" + Str(r.right) + "," + Str(r.bottom) + ")";
-}
-
-// Polls the condition until it holds or the time is up; Wine delivers input and starts processes
-// asynchronously, so every check of a consequence waits for the state instead of sleeping.
-bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs = kTimeoutMs) {
-  const DWORD start = GetTickCount();
-  while (!condition()) {
-    if (GetTickCount() - start >= timeoutMs) return false;
-    Sleep(50);
-  }
-  return true;
-}
-
-// --- files -----------------------------------------------------------------------------------
-
-bool Exists(const std::string& path) {
-  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  std::vector<char> buffer(GetFileSize(file, nullptr));
-  DWORD read = 0;
-  const BOOL ok = ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr);
-  CloseHandle(file);
-  bytes.assign(buffer.data(), read);
-  return ok;
-}
-
-bool HasBytes(const std::string& path, const std::string& expected) {
-  std::string bytes;
-  return ReadWholeFile(path, bytes) && bytes == expected;
-}
-
-// Writes the file and gives it a fixed old modification time.
-bool WriteOldFile(const std::string& path, const std::string& bytes) {
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  const SYSTEMTIME old = {2001, 2, 0, 3, 4, 5, 6, 0};
-  FILETIME time = {};
-  SystemTimeToFileTime(&old, &time);
-  const BOOL ok = SetFileTime(file, nullptr, nullptr, &time);
-  CloseHandle(file);
-  return ok && written == bytes.size();
-}
-
-ULONGLONG LastWriteTime(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data = {};
-  if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return 0;
-  return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
-         data.ftLastWriteTime.dwLowDateTime;
-}
-
-// A fresh, empty folder DIR\name\ (left-overs of an earlier run are removed first).
-std::string FreshFolder(const std::string& name) {
-  const std::string folder = dir + name + "\\";
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
-    do {
-      DeleteFileA((folder + found.cFileName).c_str());
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-  }
-  CreateDirectoryA(folder.c_str(), nullptr);
-  return folder;
-}
-
-// --- windows ---------------------------------------------------------------------------------
-
-struct WindowQuery {
-  std::string title;  // empty: any
-  DWORD pid;          // 0: any
-  bool visibleOnly;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectWindow(HWND hwnd, LPARAM param) {
-  auto* query = reinterpret_cast<WindowQuery*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(hwnd, &pid);
-  char text[64] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  if ((query->pid == 0 || pid == query->pid) && (query->title.empty() || query->title == text) &&
-      (!query->visibleOnly || IsWindowVisible(hwnd))) {
-    query->found.push_back(hwnd);
-  }
-  return TRUE;
-}
-
-std::vector<HWND> TopLevelWindows(const std::string& title, DWORD pid, bool visibleOnly = true) {
-  WindowQuery query = {title, pid, visibleOnly, {}};
-  EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&query));
-  return query.found;
-}
-
-std::vector<HWND> SetupWindows() {
-  return TopLevelWindows(kSetupTitle, 0);
-}
-
-// The main window; the application window carries the same title but no client area to speak of.
-HWND MainWindow(DWORD pid) {
-  for (HWND hwnd : TopLevelWindows(kTitle, pid)) {
-    RECT client = {};
-    GetClientRect(hwnd, &client);
-    if (client.right > 100 && client.bottom > 100) return hwnd;
-  }
-  return nullptr;
-}
-
-BOOL CALLBACK FindButton(HWND hwnd, LPARAM param) {
-  char text[64] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  if (std::string(text) == kButtonCaption) {
-    *reinterpret_cast<HWND*>(param) = hwnd;
-    return FALSE;
-  }
-  return TRUE;
-}
-
-HWND Button(HWND window) {
-  HWND button = nullptr;
-  EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&button));
-  return button;
-}
-
-// A click on a window that is not active may only activate it; input goes to the active one.
-bool Activate(HWND hwnd) {
-  return WaitUntil(
-      [hwnd] {
-        SetForegroundWindow(hwnd);
-        return GetForegroundWindow() == hwnd;
-      },
-      5000);
-}
-
-// Asks every installer window to close (as its close box does) and waits for their processes.
-bool CloseSetups() {
-  std::vector<HANDLE> processes;
-  for (HWND hwnd : SetupWindows()) {
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    processes.push_back(OpenProcess(SYNCHRONIZE, FALSE, pid));
-    PostMessageA(hwnd, WM_CLOSE, 0, 0);
-  }
-  bool ended = true;
-  for (HANDLE process : processes) {
-    ended = process && WaitForSingleObject(process, kTimeoutMs) == WAIT_OBJECT_0 && ended;
-    if (process) CloseHandle(process);
-  }
-  return ended;
-}
-
-// --- input -----------------------------------------------------------------------------------
-
-// Moves the mouse to the point and clicks there once or twice, as one input sequence (two
-// clicks in one sequence are a double click). Wine hands the move to the X server
-// asynchronously, so the click waits until the position reads back.
-void ClickAt(POINT screenPoint, int clicks = 1) {
-  SetCursorPos(screenPoint.x, screenPoint.y);
-  WaitUntil(
-      [screenPoint] {
-        POINT now{};
-        GetCursorPos(&now);
-        return now.x == screenPoint.x && now.y == screenPoint.y;
-      },
-      1000);
-  std::vector<INPUT> inputs(1 + 2 * clicks);
-  inputs[0].type = INPUT_MOUSE;
-  inputs[0].mi.dx = MulDiv(screenPoint.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
-  inputs[0].mi.dy = MulDiv(screenPoint.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
-  inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  for (size_t i = 1; i < inputs.size(); ++i) {
-    inputs[i].type = INPUT_MOUSE;
-    inputs[i].mi.dwFlags = i % 2 ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP;
-  }
-  SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-POINT CentreOf(HWND control) {
-  RECT box = {};
-  GetWindowRect(control, &box);
-  return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-}
-
-void PressKey(WORD key) {
-  INPUT inputs[2] = {};
-  inputs[0].type = inputs[1].type = INPUT_KEYBOARD;
-  inputs[0].ki.wVk = inputs[1].ki.wVk = key;
-  inputs[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, inputs, sizeof(INPUT));
-}
-
-// --- the launcher process --------------------------------------------------------------------
-
-struct Run {
-  PROCESS_INFORMATION process = {};
-  HWND window = nullptr;
-};
-
-// Starts the program with TMP and TEMP set to the folder (the child inherits the driver's
-// environment) and waits for its main window; a program that shows none is terminated.
-bool Start(const std::string& program, const std::string& temp, Run& run) {
-  SetEnvironmentVariableA("TMP", temp.c_str());
-  SetEnvironmentVariableA("TEMP", temp.c_str());
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.c_str(), &startup, &run.process)) {
-    Check(false, "start " + program + " (error " + Str(GetLastError()) + ")");
-    return false;
-  }
-  WaitUntil(
-      [&run] {
-        run.window = MainWindow(run.process.dwProcessId);
-        return run.window || WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0;
-      },
-      kStartTimeoutMs);
-  Check(run.window != nullptr, "window \"Installation\" shown, TEMP " + temp);
-  if (run.window) return true;
-  TerminateProcess(run.process.hProcess, 99);
-  CloseHandle(run.process.hThread);
-  CloseHandle(run.process.hProcess);
-  return false;
-}
-
-// Waits for the end of the program and expects exit code 0; a program that does not end is
-// terminated.
-void ExpectExit(Run& run, const std::string& how) {
-  const bool ended = WaitForSingleObject(run.process.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
-  Check(ended, "program ended after " + how);
-  DWORD code = 99;
-  if (ended) {
-    GetExitCodeProcess(run.process.hProcess, &code);
-    Check(code == 0, "exit code " + Str(static_cast<long>(code)));
-  } else {
-    TerminateProcess(run.process.hProcess, 99);
-  }
-  CloseHandle(run.process.hThread);
-  CloseHandle(run.process.hProcess);
-}
-
-void Close(Run& run) {
-  PostMessageA(run.window, WM_CLOSE, 0, 0);
-  ExpectExit(run, "WM_CLOSE");
 }
 
 // --- the layout rule -------------------------------------------------------------------------
@@ -463,81 +177,6 @@ void CheckLogoClick(HWND hwnd, const Layout& layout) {
   Check(params == kAddress, "the address is the whole parameter text: [" + params + "]");
 }
 
-// --- steps shared by the scenarios -----------------------------------------------------------
-
-// Where input went when it had no effect: the active window and the one under the cursor.
-void DescribeInputState() {
-  char active[64] = {};
-  char under[64] = {};
-  char underClass[64] = {};
-  POINT cursor = {};
-  GetCursorPos(&cursor);
-  GetWindowTextA(GetForegroundWindow(), active, sizeof active);
-  HWND hit = WindowFromPoint(cursor);
-  GetWindowTextA(hit, under, sizeof under);
-  GetClassNameA(hit, underClass, sizeof underClass);
-  std::printf("info: active window \"%s\", cursor (%ld,%ld) over \"%s\" (%s)\n", active, cursor.x,
-              cursor.y, under, underClass);
-}
-
-// Gives the input to the launcher and expects that many installer windows. On a loaded machine
-// an input event can get lost between Wine and the X server; when a single press shows no effect
-// at all, a user presses again, and so does the driver (at most three times, each told in a line).
-// A press that counts twice still shows as two windows.
-void ExpectSetups(HWND window, const std::function<void()>& input, size_t count,
-                  const std::string& what) {
-  const int attempts = count == 1 ? 3 : 1;
-  for (int tries = 1;; ++tries) {
-    Activate(window);
-    input();
-    if (WaitUntil([count] { return SetupWindows().size() >= count; }, kTimeoutMs / attempts) ||
-        tries == attempts || !SetupWindows().empty()) {
-      break;
-    }
-    std::printf("info: %s had no effect, once more\n", what.c_str());
-    DescribeInputState();
-  }
-  const size_t shown = SetupWindows().size();
-  if (shown != count) DescribeInputState();
-  Check(shown == count, what + ": " + Str(static_cast<long>(shown)) + " installer window(s)");
-}
-
-void ClickButton(HWND window, int clicks = 1) {
-  ClickAt(CentreOf(Button(window)), clicks);
-}
-
-void CheckExtracted(const std::string& temp) {
-  Check(HasBytes(temp + kInstallerName, payload),
-        "before the window shows, " + temp + kInstallerName + " holds the installer's bytes");
-}
-
-void CheckRemoved(const std::string& temp) {
-  Check(WaitUntil([&] { return !Exists(temp + kInstallerName); }), "the installer file is removed");
-  Check(Exists(temp), "the TEMP folder itself is left in place");
-}
-
-// While the window is up the program holds the installer file: this process may read it but
-// fails to open it for writing, to rename it and to delete it.
-void CheckHeld(const std::string& temp) {
-  const std::string file = temp + kInstallerName;
-  Check(HasBytes(file, payload), "another process reads the installer file");
-  HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  const DWORD writeError = GetLastError();
-  if (writer != INVALID_HANDLE_VALUE) CloseHandle(writer);
-  Check(writer == INVALID_HANDLE_VALUE,
-        "another process cannot open it for writing (error " + Str(writeError) + ")");
-  const std::string moved = temp + "moved.exe";
-  const BOOL renamed = MoveFileA(file.c_str(), moved.c_str());
-  const DWORD renameError = GetLastError();
-  if (renamed) MoveFileA(moved.c_str(), file.c_str());
-  Check(!renamed, "another process cannot rename it (error " + Str(renameError) + ")");
-  const BOOL deleted = DeleteFileA(file.c_str());
-  Check(!deleted, "another process cannot delete it (error " + Str(GetLastError()) + ")");
-  Check(HasBytes(file, payload), "the installer file still holds the installer's bytes");
-}
-
 void OfferScreenshot() {
   CloseHandle(CreateFileA((dir + "ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -669,21 +308,6 @@ void CustomInstaller() {
 }
 
 // Waits until no process of that executable name runs any more.
-bool WaitForProcessesNamed(const std::string& name) {
-  return WaitUntil([&name] {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    bool running = false;
-    for (BOOL more = Process32First(snapshot, &entry); more && !running;
-         more = Process32Next(snapshot, &entry))
-      running = lstrcmpiA(entry.szExeFile, name.c_str()) == 0;
-    CloseHandle(snapshot);
-    return !running;
-  });
-}
-
 // A launcher carrying an installer made by NSIS, which reads its own file when it starts: the
 // extracted file holds the NSIS installer's bytes and is held while the launcher runs; the
 // installer runs from it (it writes "<its own path>.ran"), and at the end the file is removed.
@@ -761,27 +385,6 @@ bool MakeDamagedCopy(const std::string& name) {
   return false;
 }
 
-BOOL CALLBACK CollectText(HWND hwnd, LPARAM param) {
-  char text[512] = {};
-  GetWindowTextA(hwnd, text, sizeof text);
-  *reinterpret_cast<std::string*>(param) += std::string(text) + "|";
-  return TRUE;
-}
-
-// The names in the folder, "." and ".." left out.
-std::vector<std::string> FolderEntries(const std::string& folder) {
-  std::vector<std::string> names;
-  WIN32_FIND_DATAA found;
-  HANDLE search = FindFirstFileA((folder + "*").c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return names;
-  do {
-    const std::string entry = found.cFileName;
-    if (entry != "." && entry != "..") names.push_back(entry);
-  } while (FindNextFileA(search, &found));
-  FindClose(search);
-  return names;
-}
-
 // A copy of the program whose packed installer has one byte changed: instead of the window an error
 // box says that the program file is damaged; when it is confirmed the program ends with exit code
 // 1, and TEMP is as it was (here: a same-size file of other bytes, neither written over nor
@@ -801,55 +404,31 @@ void DamagedProgram() {
     return;
   }
   const ULONGLONG time = LastWriteTime(file);
-  SetEnvironmentVariableA("TMP", temp.c_str());
-  SetEnvironmentVariableA("TEMP", temp.c_str());
-  const std::string program = dir + damaged;
-  std::string commandLine = "\"" + program + "\"";
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      dir.c_str(), &startup, &process)) {
-    Check(false, "start " + program + " (error " + Str(GetLastError()) + ")");
-    return;
-  }
+  SetTemp(Wide(temp));
+  Run run;
+  if (!Launch(dir + damaged, run)) return;
   HWND box = nullptr;
   WaitUntil(
       [&] {
-        for (HWND hwnd : TopLevelWindows(kTitle, process.dwProcessId)) {
-          char className[64] = {};
-          GetClassNameA(hwnd, className, sizeof className);
-          if (std::string(className) == "#32770") box = hwnd;
-        }
-        return box != nullptr || WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        box = MessageBoxOf(run.process.dwProcessId);
+        return box != nullptr || WaitForSingleObject(run.process.hProcess, 0) == WAIT_OBJECT_0;
       },
       kStartTimeoutMs);
-  Check(box != nullptr, "an error box \"Installation\" is shown");
-  std::string text;
-  if (box) EnumChildWindows(box, CollectText, reinterpret_cast<LPARAM>(&text));
-  std::printf("info: the box's texts: %s\n", Utf8FromAnsi(text).c_str());
+  Check(box != nullptr && WindowTitle(box) == kTitle, "an error box \"Installation\" is shown");
+  const std::string text = box ? Utf8(BoxMessage(box)) : std::string();
+  std::printf("info: the box's message: %s\n", text.c_str());
   Check(text.find("Programmdatei ist besch") != std::string::npos &&
             text.find("erneut herunter") != std::string::npos,
         "the box says that the program file is damaged and should be downloaded again");
-  Check(MainWindow(process.dwProcessId) == nullptr, "no main window");
+  Check(MainWindow(run.process.dwProcessId) == nullptr, "no main window");
   Check(FolderEntries(temp) == std::vector<std::string>{kInstallerName} && HasBytes(file, own) &&
             LastWriteTime(file) == time,
         "TEMP is as it was: the file there is neither written nor removed, nothing is added");
   if (box) PostMessageA(box, WM_COMMAND, IDOK, 0);
-  const bool ended = WaitForSingleObject(process.hProcess, kTimeoutMs) == WAIT_OBJECT_0;
-  Check(ended, "program ended after the box was confirmed");
-  DWORD code = 99;
-  if (ended) {
-    GetExitCodeProcess(process.hProcess, &code);
-  } else {
-    TerminateProcess(process.hProcess, 99);
-  }
-  Check(code == 1, "exit code " + Str(static_cast<long>(code)) + ", expected 1");
+  ExpectExit(run, "the box was confirmed", 1);
   Check(FolderEntries(temp) == std::vector<std::string>{kInstallerName} && HasBytes(file, own) &&
             LastWriteTime(file) == time,
         "after the end TEMP is still as it was");
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
 }
 
 }  // namespace
@@ -859,12 +438,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: driver DIR\n");
     return 100;
   }
-  dir = argv[1];
-  if (dir.back() != '\\') dir += '\\';
-  if (!ReadWholeFile(dir + "payload.bin", payload) || payload.empty()) {
-    std::fprintf(stderr, "cannot read %spayload.bin\n", dir.c_str());
-    return 100;
-  }
+  if (!ReadArguments(argv[1])) return 100;
   char ownTemp[MAX_PATH + 1] = {};
   GetTempPathA(sizeof ownTemp, ownTemp);
 
@@ -877,6 +451,5 @@ int main(int argc, char** argv) {
   NsisInstaller("Project1_nsis_wrapped.exe", "temp8");
   DamagedProgram();
 
-  std::printf("%d check(s) failed\n", failures);
-  return failures > 100 ? 100 : failures;
+  return ExitCode();
 }
