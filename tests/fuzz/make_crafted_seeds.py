@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the crafted seeds of the launcher and pack readers' fuzz targets: launchers whose
-resource trees share directories or names (each read again for every entry that points at it)
-and packs that claim more records and blocks than they hold. Small files: a fuzzer grows the
+"""Writes the crafted seeds of the launcher and pack readers' fuzz targets (fuzz_wrap,
+fuzz_pack_reader, and fuzz_pack_listing, which also gets the plain launcher to start from):
+launchers whose resource trees share directories or names (each read again for every entry that
+points at it) and packs that claim more records and blocks than they hold. Small files: a fuzzer grows the
 counts. Run from anywhere; it overwrites the seeds it names and nothing else.
 
   tests/fuzz/make_crafted_seeds.py
@@ -12,6 +13,7 @@ import struct
 HERE = os.path.dirname(os.path.abspath(__file__))
 WRAP = os.path.join(HERE, "corpus", "wrap")
 PACKS = os.path.join(HERE, "corpus", "pack_reader")
+LISTING = os.path.join(HERE, "corpus", "pack_listing")
 SUBDIR = 0x80000000
 
 # The small launcher of the corpus: .text, then .rsrc at 0x2000 (file 0x600), then .reloc.
@@ -137,6 +139,12 @@ def main():
             (b"short", struct.pack("<I", 4) + struct.pack("<HH", 1, 0)),
         ]),
     }
+    for name in ("crafted_shared_directories.exe", "crafted_long_names.exe"):
+        seeds[os.path.join(LISTING, name)] = seeds[os.path.join(WRAP, name)]
+    seeds[os.path.join(LISTING, "launcher.exe")] = BASE
+    seeds[os.path.join(LISTING, "crafted_many_blocks.bin")] = seeds[
+        os.path.join(PACKS, "crafted_many_blocks.bin")]
+    os.makedirs(LISTING, exist_ok=True)
     for path, data in seeds.items():
         with open(path, "wb") as f:
             f.write(data)
