@@ -72,12 +72,30 @@ std::string ExactAnsi(const TWideText& Wide) {
   return ansi;
 }
 
-// The TEMP folder as GetTempPathW names it; empty when the call fails (on Windows 9x every wide
-// call does).
+// A drive letter, a colon and a backslash, or a network path.
+bool IsFullPath(const TWideText& Path) {
+  const auto letter = [](WCHAR c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+  return Path.size() >= 3 && ((letter(Path[0]) && Path[1] == ':' && Path[2] == '\\') ||
+                              (Path[0] == '\\' && Path[1] == '\\'));
+}
+
+// The TEMP folder as GetTempPathW names it. That call too refuses a path of MAX_PATH characters
+// or more (ERROR_FILENAME_EXCED_RANGE); then the variable it refused, the first set of TMP, TEMP
+// and USERPROFILE, when it holds a full path. Empty when there is none: on Windows 9x every wide
+// call fails.
 TWideText WideTempPath() {
   std::vector<WCHAR> buffer(kWidePathChars);
   const DWORD length = GetTempPathW(kWidePathChars, buffer.data());
-  return length > 0 && length < kWidePathChars ? TWideText(buffer.data(), length) : TWideText();
+  if (length > 0 && length < kWidePathChars) return TWideText(buffer.data(), length);
+  if (length != 0 || GetLastError() != ERROR_FILENAME_EXCED_RANGE) return {};
+  for (const char* name : {"TMP", "TEMP", "USERPROFILE"}) {
+    const DWORD chars =
+        GetEnvironmentVariableW(Widened(name).c_str(), buffer.data(), kWidePathChars);
+    if (chars == 0) continue;
+    const TWideText value(buffer.data(), chars < kWidePathChars ? chars : 0);
+    return IsFullPath(value) ? value : TWideText();
+  }
+  return {};
 }
 
 // The 8.3 alias of an existing path; empty when there is none.
