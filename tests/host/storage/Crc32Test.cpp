@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "storage/Crc32.h"
 
@@ -29,6 +30,28 @@ TEST(Crc32Test, KnownValuesWholeAndInParts) {
     for (size_t cut = 0; cut <= c.text.size(); ++cut) {
       const std::string head = c.text.substr(0, cut), tail = c.text.substr(cut);
       EXPECT_EQ(UpdateCrc32(Crc32(Bytes(head)), Bytes(tail)), c.crc) << cut;
+    }
+  }
+}
+
+// Eight bytes at a time must give what one bit at a time gives, from every alignment and for
+// every tail length.
+TEST(Crc32Test, AgreesWithTheBitwiseDefinition) {
+  std::vector<uint8_t> bytes(600);
+  uint32_t seed = 12345;
+  for (uint8_t& b : bytes) b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
+  const auto bitwise = [](std::span<const uint8_t> Part) {
+    uint32_t r = 0xFFFFFFFF;
+    for (uint8_t b : Part) {
+      r ^= b;
+      for (int bit = 0; bit < 8; ++bit) r = (r >> 1) ^ (0xEDB88320u & (0u - (r & 1)));
+    }
+    return ~r;
+  };
+  for (size_t start = 0; start < 9; ++start) {
+    for (size_t length : {0u, 7u, 8u, 9u, 64u, 591u}) {
+      const std::span<const uint8_t> part(bytes.data() + start, length);
+      EXPECT_EQ(Crc32(part), bitwise(part)) << start << " " << length;
     }
   }
 }
