@@ -13,6 +13,10 @@ ac_programs=(
 # The host tools the win32 build runs while building the programs above.
 ac_host_tools=(formconv sfpack padinstaller)
 
+# The tools for Linux that release.sh also puts into dist/, built by the tools-release preset
+# (optimised, without the sanitizers of the host build) into build/tools-release/bin/.
+ac_release_tools=(sfpack formconv)
+
 # ac_program_field ENTRY N: field N (1 target, 2 path, 3 ship mark) of a list entry.
 ac_program_field() {
   local IFS=:

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes a release of the committed state (HEAD) from nothing: fetches HEAD into FOLDER/src (default
 # build/release), builds there (libjpeg, the host tools the Windows build runs, the win32
-# programs), takes a screenshot of the program with that tree's scripts/screenshot.sh, and writes
-# FOLDER/dist/: the shipped programs of scripts/programs.sh, window.png and SHA256SUMS.
+# programs, the release build of the tools for Linux), takes a screenshot of the program with that
+# tree's scripts/screenshot.sh, and writes FOLDER/dist/: the shipped programs and tools of
+# scripts/programs.sh, window.png and SHA256SUMS.
 # With AC_SIGN_PKCS12 (and AC_SIGN_PASSWORD, optionally AC_SIGN_TIMESTAMP_URL) in the environment
 # Project1.exe is signed. FOLDER is removed first only if an earlier run made it; nothing outside
 # it is written.
@@ -63,6 +64,17 @@ cmake --build --preset host --target "${ac_host_tools[@]}" >/dev/null
 cmake --preset win32 "${signing[@]}" >/dev/null
 cmake --build --preset win32 --target "${targets[@]}" >/dev/null
 cp "${shipped[@]}" "$dist/"
+# The tools for vendors on Linux: the release build, not the host build's sanitised test build.
+echo "== building ${ac_release_tools[*]} for Linux (tools-release)"
+cmake --preset tools-release >/dev/null
+cmake --build --preset tools-release --target "${ac_release_tools[@]}" >/dev/null
+for tool in "${ac_release_tools[@]}"; do
+  if nm "build/tools-release/bin/$tool" | grep -q __asan; then
+    echo "release.sh: build/tools-release/bin/$tool is instrumented (AddressSanitizer)" >&2
+    exit 1
+  fi
+  cp "build/tools-release/bin/$tool" "$dist/"
+done
 
 # The screenshot of the shipped program's window, taken by the clone's own screenshot script
 # (under the clone's emulated 32-bit Wine).

@@ -47,10 +47,20 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 namespace fs = std::filesystem;
 
+// RCDATA resource Name of the program file at Path; a damaged file's PeError names the path.
+std::optional<std::span<const uint8_t>> ProgramResource(const Bytes& File, const std::string& Path,
+                                                        const char* Name) {
+  try {
+    return PeFile(File).Resource(kRtRcData, Name);
+  } catch (const PeError& e) {
+    throw std::runtime_error(Path + ": " + e.what());
+  }
+}
+
 // The pack itself, or the StoredData inside the TFORM1 form data of a program file.
 std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
   if (!PeFile::IsPeFile(File)) return File;
-  auto form = PeFile(File).Resource(kRtRcData, "TFORM1");
+  auto form = ProgramResource(File, Path, "TFORM1");
   if (!form) throw std::runtime_error(Path + ": no RCDATA resource TFORM1");
   auto pack = sfpack::FindFormBinaryProperty(*form, "StoredData");
   if (!pack) throw std::runtime_error(Path + ": the form data holds no StoredData");
@@ -59,8 +69,8 @@ std::span<const uint8_t> FindPack(const Bytes& File, const std::string& Path) {
 
 // For a program file: the CRC-32 recorded beside the form data and the carried file's own, on
 // one line; false when they differ.
-bool ListRecordedCrc(const Bytes& File, std::span<const uint8_t> Pack) {
-  const auto resource = PeFile(File).Resource(kRtRcData, kInstallerCrcResource);
+bool ListRecordedCrc(const Bytes& File, const std::string& Path, std::span<const uint8_t> Pack) {
+  const auto resource = ProgramResource(File, Path, kInstallerCrcResource);
   const std::optional<uint32_t> recorded = resource ? RecordedCrc(*resource) : std::nullopt;
   if (!recorded) {
     std::printf("no recorded CRC-32 (%s)\n",
@@ -98,7 +108,7 @@ int List(const std::string& Path) {
                   r.markerBlocks, r.tableBlocks);
     std::printf("\n");
   }
-  if (PeFile::IsPeFile(file) && !ListRecordedCrc(file, pack)) return 1;
+  if (PeFile::IsPeFile(file) && !ListRecordedCrc(file, Path, pack)) return 1;
   return 0;
 }
 
