@@ -91,8 +91,8 @@ int Run(const Arguments& args) {
   }
   try {
     ReplaceFileWhole(args.out.string(), output, ".partial");
-  } catch (const std::exception&) {
-    std::cerr << "formconv: cannot write " << args.out.string() << "\n";
+  } catch (const std::exception& error) {
+    std::cerr << "formconv: " << error.what() << "\n";
     return 1;
   }
   return 0;
