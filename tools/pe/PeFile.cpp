@@ -79,8 +79,9 @@ uint32_t PeFile::U32(uint64_t offset) const {
   return LoadLE32(&bytes_[offset]);
 }
 
-uint64_t PeFile::Map(uint64_t rva, uint64_t size) const {
+uint64_t PeFile::Map(uint64_t rva, uint64_t size, ReadBudget& budget) const {
   for (const Section& s : sections_) {
+    budget.Look();
     if (rva < s.virtualAddress) continue;
     const uint64_t inside = rva - s.virtualAddress;
     // Past the raw data lies the zero-filled tail, which is not in the file.
@@ -98,9 +99,17 @@ void PeFile::ReadBudget::Spend(uint64_t bytes, const char* what) {
   left_ -= bytes;
 }
 
+void PeFile::ReadBudget::Look() {
+  if (looksLeft_ == 0)
+    throw PeError(
+        "mapping the addresses read looks at more section entries than the file has "
+        "bytes (too many sections, or shared or overlapping tables)");
+  --looksLeft_;
+}
+
 std::string PeFile::CString(uint32_t rva, ReadBudget& budget) const {
   std::string text;
-  for (uint64_t at = Map(rva, 1);; ++at) {
+  for (uint64_t at = Map(rva, 1, budget);; ++at) {
     if (at >= bytes_.size()) throw PeError("unterminated name at address " + std::to_string(rva));
     budget.Spend(1, "the import names");
     if (bytes_[at] == 0) return text;
@@ -120,7 +129,7 @@ std::vector<std::string> PeFile::ImportedDlls() const {
   ReadBudget budget(bytes_.size());
   for (uint64_t entry = imports.rva;; entry += 20) {
     if (names.size() == kMaxImports) throw PeError("import table without an end");
-    const uint64_t at = Map(entry, 20);
+    const uint64_t at = Map(entry, 20, budget);
     const uint32_t lookup = U32(at);
     const uint32_t name = U32(at + 12);
     const uint32_t thunks = U32(at + 16);
@@ -133,9 +142,9 @@ std::vector<std::string> PeFile::ImportedDlls() const {
 std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset,
                                                              ReadBudget& budget) const {
   const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + offset;
-  const uint64_t header = Map(rva, 16);
+  const uint64_t header = Map(rva, 16, budget);
   const uint32_t count = U16(header + 12) + U16(header + 14);
-  const uint64_t entries = Map(rva + 16, 8ull * count);
+  const uint64_t entries = Map(rva + 16, 8ull * count, budget);
   budget.Spend(16 + 8ull * count, "the resource directory tables");
   std::vector<ResourceEntry> result;
   for (uint32_t i = 0; i < count; ++i) {
@@ -144,13 +153,13 @@ std::vector<PeFile::ResourceEntry> PeFile::ResourceDirectory(uint32_t offset,
   return result;
 }
 
-// A named entry's name is length-prefixed UTF-16; non-ASCII characters match nothing sought.
+// A named entry's name is length-prefixed UTF-16; non-ASCII characters compare as '?'.
 bool PeFile::ResourceNameIs(uint32_t nameField, std::string_view name, ReadBudget& budget) const {
   const uint64_t rva = uint64_t{DirectoryAt(kResourceDirectory).rva} + (nameField & ~kSubdirFlag);
-  const uint32_t length = U16(Map(rva, 2));
+  const uint32_t length = U16(Map(rva, 2, budget));
   budget.Spend(2, "the resource names");
   if (length != name.size()) return false;
-  const uint64_t chars = Map(rva + 2, 2ull * length);
+  const uint64_t chars = Map(rva + 2, 2ull * length, budget);
   budget.Spend(2ull * length, "the resource names");
   std::string text;
   for (uint32_t i = 0; i < length; ++i) {
@@ -180,11 +189,11 @@ std::optional<std::span<const uint8_t>> PeFile::FindResource(uint32_t type, Matc
         throw PeError("resource tree out of shape: a directory, not data");
       }
       const uint64_t entry =
-          Map(uint64_t{DirectoryAt(kResourceDirectory).rva} + languages[0].target, 16);
+          Map(uint64_t{DirectoryAt(kResourceDirectory).rva} + languages[0].target, 16, budget);
       const uint32_t dataRva = U32(entry);
       const uint32_t size = U32(entry + 4);
       if (size == 0) return std::span<const uint8_t>();
-      return bytes_.subspan(Map(dataRva, size), size);
+      return bytes_.subspan(Map(dataRva, size, budget), size);
     }
   }
   return std::nullopt;

@@ -1,9 +1,10 @@
 // A bounds-checked reader of a Windows program file (PE): headers and section table, the DLL
 // names of the import directory, and resources by type and numeric id or name. Every offset and
 // size is checked against the file, so a damaged or hostile file ends in a PeError, never in a
-// read outside it. Every lookup reads at most as many bytes of tables and names as the file
-// holds: tables or names that many entries share (each read again for each) end in a PeError
-// after work linear in the file's size, not in a walk that multiplies.
+// read outside it. Every lookup reads at most as many bytes of tables and names, and looks at
+// most as many section entries up, as the file holds bytes: tables or names that many entries share
+// (each read again for each) end in a PeError after work linear in the file's size, not in a walk
+// that multiplies.
 #pragma once
 
 #include <cstdint>
@@ -89,19 +90,24 @@ class PeFile {
     uint32_t target;
   };
 
-  // What one walk may still read, in bytes; starts at the file's size.
+  // What one walk may still read, in bytes, and how many section entries it may still look at
+  // to map addresses; both start at the file's size.
   class ReadBudget {
    public:
-    explicit ReadBudget(uint64_t bytes) : left_(bytes) {}
+    explicit ReadBudget(uint64_t bytes) : left_(bytes), looksLeft_(bytes) {}
     // Counts `bytes` more read; PeError naming `what` when the budget is spent.
     void Spend(uint64_t bytes, const char* what);
+    // Counts one section entry looked at; PeError when none are left.
+    void Look();
 
    private:
     uint64_t left_;
+    uint64_t looksLeft_;
   };
 
-  // File offset of `size` bytes at `rva`, all inside one section's data in the file.
-  uint64_t Map(uint64_t rva, uint64_t size) const;
+  // File offset of `size` bytes at `rva`, all inside one section's data in the file. Each
+  // section entry looked at counts (a file of many sections makes every step dearer).
+  uint64_t Map(uint64_t rva, uint64_t size, ReadBudget& budget) const;
   std::string CString(uint32_t rva, ReadBudget& budget) const;
 
   std::vector<ResourceEntry> ResourceDirectory(uint32_t offset, ReadBudget& budget) const;
