@@ -1,6 +1,5 @@
 #include "launcher/InstallerCheck.h"
 
-#include "toolkit/core/SameText.h"
 #include "toolkit/core/ToolkitErrors.h"
 
 // "Die Programmdatei ist beschädigt. Bitte laden Sie das Programm erneut herunter." in the
@@ -17,15 +16,18 @@ std::optional<uint32_t> CrcToCheck(std::optional<std::span<const uint8_t>> Resou
   return recorded;
 }
 
-void CheckCarriedInstaller(const TacFileStorage& Storage, const std::string& FileName,
-                           std::optional<uint32_t> Recorded) {
-  if (!Recorded) return;
-  for (int32_t i = 0; i < Storage.Files().Count(); ++i) {
-    const TStoredFile& record = Storage.StoredFiles(i);
-    if (SameText(record.FileName(), FileName)) {
-      if (record.ContentCrc32() == *Recorded) return;
-      break;
-    }
+void ExpectCarriedInstaller(TacFileStorage& Storage, const std::string& FileName,
+                            std::optional<uint32_t> Recorded) {
+  TStoredFile* record = Storage.FindFile(FileName);
+  if (record == nullptr) {
+    if (Recorded) throw EReadError(kDamagedProgramMessage);
+    return;
   }
-  throw EReadError(kDamagedProgramMessage);
+  record->SetExpectedCrc32(Recorded);
+}
+
+void CheckCarriedInstaller(const TacFileStorage& Storage, const std::string& FileName) {
+  const TStoredFile* record = Storage.FindFile(FileName);
+  if (record != nullptr && record->Extraction().State == esDamaged)
+    throw EReadError(kDamagedProgramMessage);
 }

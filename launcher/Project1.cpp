@@ -12,6 +12,7 @@
 
 #include <cstdlib>
 #include <exception>
+#include <optional>
 
 #include "launcher/SingleInstance.h"
 #include "launcher/Unit1.h"
@@ -88,14 +89,18 @@ bool StartModules() {
   return false;
 }
 
-// Form data that cannot be read leaves no window; the error goes to the application's box.
-bool CreateMainForm() {
+// Creates the main window, which prepares the installer on its way. Form data that cannot be
+// read, or an installer that proves damaged, leaves no window to run: the error goes to the
+// application's box and the exit code is 1. When the user stopped the preparation, the program
+// ends with exit code 0. Nothing: the window is ready to run.
+std::optional<int> CreateMainForm() {
   try {
     Application->CreateForm(Form1);
-    return true;
+    if (!Form1->InstallerPrepared()) return 0;
+    return std::nullopt;
   } catch (...) {
     Application->HandleException(nullptr);
-    return false;
+    return kFailed;
   }
 }
 
@@ -108,13 +113,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   if (!StartModules()) return kFailed;
   Application->Initialize();
   Application->SetTitle(kTitle);
-  const bool created = CreateMainForm();
-  if (created) {
+  const std::optional<int> ended = CreateMainForm();
+  if (!ended) {
     TApplication::SetEndSessionProc(&EndSession);
     instance.Mark(Form1->Handle());
     Application->Run();
     instance.Unmark();
   }
   FinishProgram(Modules);
-  return created ? 0 : kFailed;
+  return ended.value_or(0);
 }

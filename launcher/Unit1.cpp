@@ -52,8 +52,20 @@ std::string LauncherIdentity() {
 
 void TForm1::Loaded() {
   TForm::Loaded();
-  if (acFileStorage1 != nullptr)
-    CheckCarriedInstaller(*acFileStorage1, InstallerFileName, CrcToCheck(InstallerCrcResource()));
+  if (acFileStorage1 == nullptr) return;
+  ExpectCarriedInstaller(*acFileStorage1, InstallerFileName, CrcToCheck(InstallerCrcResource()));
+  progress_ = std::make_unique<TProgressWindow>();
+  acFileStorage1->SetOnProgress(
+      [this](uint64_t Done, uint64_t Total) { return progress_->Update(Done, Total); });
+}
+
+bool TForm1::InstallerPrepared() {
+  const bool stopped = progress_ && progress_->Stopped();
+  progress_.reset();
+  if (acFileStorage1 == nullptr) return true;
+  acFileStorage1->SetOnProgress({});
+  CheckCarriedInstaller(*acFileStorage1, InstallerFileName);
+  return !stopped;
 }
 
 void TForm1::Image2Click(TObject* /*Sender*/) {

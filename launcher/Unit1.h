@@ -4,8 +4,10 @@
 // resource TFORM1. The class only names
 // its parts and handlers; the form data sets them up.
 
+#include <memory>
 #include <string>
 
+#include "launcher/ProgressWindow.h"
 #include "storage/acFileStorage.h"
 #include "sysinfo/acSystemInfo.h"
 #include "toolkit/core/Modules.h"
@@ -29,10 +31,14 @@ class TForm1 : public TForm {
   TBitBtn* BitBtn1 = nullptr;
   TacSystemInfo* acSystemInfo1 = nullptr;
 
-  // End of loading, before the components' own (the file storage extracts in its): checks the
-  // carried installer against the CRC-32 the build recorded (InstallerCheck.h); a mismatch raises,
-  // so nothing is written and the form is not created.
+  // End of loading, before the components' own (the file storage extracts in its): gives the
+  // carried installer the CRC-32 the build recorded to be checked against on its way to TEMP
+  // (InstallerCheck.h), and the progress window to the storage.
   void Loaded() override;
+  // Once the window has been created: raises the damaged-program error when the installer proved
+  // damaged on its way to TEMP; false when the user stopped its preparation by closing the
+  // progress window (the program then ends, TEMP as it was), else true.
+  bool InstallerPrepared();
 
   // Logo click: opens the maker's home page.
   void Image2Click(TObject* Sender);
@@ -41,6 +47,10 @@ class TForm1 : public TForm {
   void BitBtn1Click(TObject* Sender);
 
   static void Publish(TPublisher<TForm1>& P);
+
+ private:
+  // While the installer is being prepared.
+  std::unique_ptr<TProgressWindow> progress_;
 };
 
 // The main window, set when the application creates it.

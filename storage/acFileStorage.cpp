@@ -17,6 +17,9 @@
 
 namespace {
 
+// What a written file is read back in: few calls, and little memory beside the mapped program.
+constexpr DWORD kReadBackChunk = 1 << 20;
+
 constexpr uint32_t kPackMagic = 0x31504653;  // "SFP1" read as a little-endian 32-bit value
 
 // The smallest record of each form: name length and one length field, plus the unpacked length
@@ -64,7 +67,6 @@ int64_t AreaYieldMax(std::span<const uint8_t> Area) {
 // (into Dest when one is given, else through a scratch buffer of one block); returns false when
 // a block is damaged, Take refuses a block, or the blocks do not come to exactly Size bytes.
 // The block framing is tested again here rather than trusted from AreaYieldMax.
-using TBlockSink = std::function<bool(const uint8_t* Bytes, size_t Count)>;
 bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_t& Written,
                 const TBlockSink& Take = {}) {
   Written = 0;
@@ -350,21 +352,25 @@ void TStoredFile::ReadPacked(TStream& Stream, uint32_t PackedLength) {
   data_.Clear();
   packed_ = {};
   fileSize_ = 0;
-  // From the program's own resource the packed bytes stay where they are: they are unpacked here
-  // only to be checked, through one block of scratch memory, and again when written out or when
-  // Data is first asked for. Anything else is unpacked into Data now.
-  const bool lasting = dynamic_cast<const TResourceStream*>(&Stream) != nullptr;
-  if (!lasting) data_.SetSize(unpacked);
+  crcConfirmed_ = false;
+  // From the program's own resource the packed bytes stay where they are, mapped with the program:
+  // they are unpacked block by block only when the file is written out or compared, and into Data
+  // when it is first asked for, and any damage shows there. Anything else is unpacked into Data
+  // now.
+  if (dynamic_cast<const TResourceStream*>(&Stream) != nullptr) {
+    packed_ = area;
+    fileSize_ = unpacked;
+    return;
+  }
+  data_.SetSize(unpacked);
   size_t written = 0;
   uint8_t none = 0;  // an empty stream may have no memory at all
-  uint8_t* dest = lasting ? nullptr : unpacked != 0 ? data_.Memory() : &none;
-  if (!UnpackArea(area, dest, unpacked, written)) {
+  if (!UnpackArea(area, unpacked != 0 ? data_.Memory() : &none, unpacked, written)) {
     data_.Clear();
     throw EReadError(what + ": packed data damaged or not of the stated size (" +
                      std::to_string(written) + " of " + std::to_string(unpacked) +
                      " bytes unpacked)");
   }
-  if (lasting) packed_ = area;
   fileSize_ = unpacked;
 }
 
@@ -372,11 +378,18 @@ const TMemoryStream& TStoredFile::Data() const {
   if (!packed_.empty()) {
     data_.SetSize(fileSize_);
     size_t written = 0;
-    // Checked when read; the resource cannot have changed since.
-    UnpackArea(packed_, fileSize_ != 0 ? data_.Memory() : nullptr, fileSize_, written);
+    if (!UnpackArea(packed_, fileSize_ != 0 ? data_.Memory() : nullptr, fileSize_, written)) {
+      data_.Clear();
+      throw Damaged();
+    }
     packed_ = {};
   }
   return data_;
+}
+
+EReadError TStoredFile::Damaged() const {
+  return EReadError("file " + Quoted(fileName_) +
+                    ": packed data damaged or not of the stated size");
 }
 
 void TStoredFile::ReadRaw(TStream& Stream, uint32_t Size) {
@@ -424,6 +437,12 @@ bool TStoredFile::ExtractToFile(const std::string& FileName, bool CreatePath) {
 }
 
 void TStoredFile::Place(const std::string& FileName, bool CreatePath) {
+  // A file in the way is only written over with content known to be sound: damaged content must
+  // leave it as it was. (Into an empty place the check comes on the way, at no extra pass.)
+  if (GetFileAttributesA(FileName.c_str()) != INVALID_FILE_ATTRIBUTES && !ConfirmCrc()) {
+    extraction_ = {esDamaged, FileName, 0};
+    return;
+  }
   const std::string dir = ExtractFilePath(FileName);
   if (CreatePath && !FolderExists(dir)) {
     std::vector<std::string> made;
@@ -433,56 +452,72 @@ void TStoredFile::Place(const std::string& FileName, bool CreatePath) {
       return;
     }
   }
-  extraction_ = WriteDataTo(FileName);
+  uint32_t crc = 0;
+  extraction_ = WriteDataTo(FileName, crc);
   if (extraction_.State != esPlaced || !storage_ || !storage_->AutoExtract()->RemoveOnTerminate())
     return;
-  // Held from here on. The check once held covers the moment between closing the written file
-  // and opening it again, when another program could have put other bytes in its place.
-  if (storage_->HoldIfSame(*this, FileName)) {
-    extraction_.State = esHeld;
+  // Held from here on. Reading it back once held covers the disk and the moment between closing
+  // the written file and opening it again, when another program could have changed it.
+  extraction_.State = storage_->HoldIfWritten(*this, FileName, crc);
+  if (extraction_.State == esHeld) {
     storage_->RecordExtracted(FileName);
-  } else {
-    extraction_.State = esChanged;
+  } else if (extraction_.State == esCancelled) {
+    DeleteFileA(FileName.c_str());
   }
 }
 
+bool TStoredFile::ForEachBlock(const TBlockSink& Take) const {
+  if (!packed_.empty()) {
+    size_t unpacked = 0;
+    return UnpackArea(packed_, nullptr, fileSize_, unpacked, Take);
+  }
+  for (size_t at = 0; at < fileSize_; at += kPackBlockMax) {
+    if (!Take(data_.Memory() + at, std::min<size_t>(kPackBlockMax, fileSize_ - at))) return false;
+  }
+  return true;
+}
+
 uint32_t TStoredFile::ContentCrc32() const {
-  if (packed_.empty()) return Crc32({data_.Memory(), fileSize_});
   uint32_t crc = 0;
-  size_t unpacked = 0;
-  // Checked when read; the resource cannot have changed since.
-  UnpackArea(packed_, nullptr, fileSize_, unpacked, [&crc](const uint8_t* Bytes, size_t Count) {
-    crc = UpdateCrc32(crc, {Bytes, Count});
-    return true;
-  });
+  if (!ForEachBlock([&crc](const uint8_t* Bytes, size_t Count) {
+        crc = UpdateCrc32(crc, {Bytes, Count});
+        return true;
+      }))
+    throw Damaged();
   return crc;
+}
+
+bool TStoredFile::ConfirmCrc() const {
+  if (!expectedCrc_ || crcConfirmed_) return true;
+  try {
+    crcConfirmed_ = ContentCrc32() == *expectedCrc_;
+  } catch (const EReadError&) {
+    crcConfirmed_ = false;
+  }
+  return crcConfirmed_;
 }
 
 bool TStoredFile::SameContent(HANDLE File) const {
   if (GetFileSizeByHandle(File) != int64_t{fileSize_}) return false;
   if (SetFilePointer(File, 0, nullptr, FILE_BEGIN) != 0) return false;
   std::vector<uint8_t> buffer;
-  const auto readAndCompare = [File, &buffer](const uint8_t* Bytes, size_t Count) {
+  uint32_t crc = 0;
+  const bool same = ForEachBlock([File, &buffer, &crc](const uint8_t* Bytes, size_t Count) {
     buffer.resize(Count);
     DWORD read = 0;
+    crc = UpdateCrc32(crc, {Bytes, Count});
     return ReadFile(File, buffer.data(), static_cast<DWORD>(Count), &read, nullptr) &&
            read == Count && (Count == 0 || std::memcmp(buffer.data(), Bytes, Count) == 0);
-  };
-  bool same = true;
-  if (packed_.empty()) {
-    for (size_t at = 0; same && at < fileSize_; at += kPackBlockMax)
-      same = readAndCompare(data_.Memory() + at, std::min<size_t>(kPackBlockMax, fileSize_ - at));
-  } else {
-    size_t unpacked = 0;
-    same = UnpackArea(packed_, nullptr, fileSize_, unpacked, readAndCompare);
-  }
+  });
+  if (!same || (expectedCrc_ && crc != *expectedCrc_)) return false;
+  crcConfirmed_ = true;
   // Nothing may follow (a file that grew while it was read).
   uint8_t extra = 0;
   DWORD read = 0;
-  return same && ReadFile(File, &extra, 1, &read, nullptr) && read == 0;
+  return ReadFile(File, &extra, 1, &read, nullptr) && read == 0;
 }
 
-TExtraction TStoredFile::WriteDataTo(const std::string& FileName) const {
+TExtraction TStoredFile::WriteDataTo(const std::string& FileName, uint32_t& Crc) const {
   TFileHandle file(CreateForWriting(FileName));
   DWORD error = GetLastError();
   if (!file && error == ERROR_ACCESS_DENIED && ClearBlockingAttributes(FileName)) {
@@ -491,28 +526,37 @@ TExtraction TStoredFile::WriteDataTo(const std::string& FileName) const {
   }
   if (!file) return {OpenFailure(FileName, error), FileName, error};
 
+  // One pass over the content: each block is unpacked, written and added to the CRC-32.
   error = 0;
-  const auto writeAll = [&file, &error](const uint8_t* Bytes, size_t Count) {
+  bool cancelled = false;
+  uint64_t done = 0;
+  Crc = 0;
+  const bool complete = ForEachBlock([&](const uint8_t* Bytes, size_t Count) {
     DWORD written = 0;
-    if (WriteFile(file.Get(), Bytes, static_cast<DWORD>(Count), &written, nullptr) &&
-        written == Count)
-      return true;
-    error = GetLastError();
-    return false;
-  };
-  bool complete;
-  if (packed_.empty()) {
-    complete = writeAll(data_.Memory(), fileSize_);
-  } else {
-    // Block by block from the packed bytes, through one block of memory.
-    size_t unpacked = 0;
-    complete = UnpackArea(packed_, nullptr, fileSize_, unpacked, writeAll);
-  }
+    if (!WriteFile(file.Get(), Bytes, static_cast<DWORD>(Count), &written, nullptr) ||
+        written != Count) {
+      error = GetLastError();
+      return false;
+    }
+    Crc = UpdateCrc32(Crc, {Bytes, Count});
+    done += Count;
+    cancelled = storage_ && !storage_->Progress(done);
+    return !cancelled;
+  });
   file.Close();
-  if (complete) return {esPlaced, FileName, 0};
-  // A cut-off file must not pass for the stored one.
+  TExtractState state = esPlaced;
+  if (!complete) {
+    state = cancelled ? esCancelled : error != 0 ? esWriteFailed : esDamaged;
+  } else if (expectedCrc_ && Crc != *expectedCrc_) {
+    state = esDamaged;
+  }
+  if (state == esPlaced) {
+    crcConfirmed_ = expectedCrc_.has_value();
+    return {esPlaced, FileName, 0};
+  }
+  // A cut-off or damaged file must not pass for the stored one.
   DeleteFileA(FileName.c_str());
-  return {esWriteFailed, FileName, error};
+  return {state, FileName, error};
 }
 
 TacFileStorage::TacFileStorage(TComponent* Owner)
@@ -615,6 +659,8 @@ void TacFileStorage::Loaded() {
 void TacFileStorage::AfterLoad() {
   if (!autoExtract_->Enabled() || InState(csDesigning)) return;
   for (int32_t i = 0; i < files_->Count(); ++i) {
+    // Writing and reading back: each byte counts twice.
+    progressTotal_ = 2 * uint64_t{StoredFiles(i).FileSize()};
     TStoredFile& record = StoredFiles(i);
     const std::string path = ResolveExtractDir(*autoExtract_->ExtractTo()) + record.FileName();
     ExtractRecord(record, path);
@@ -665,6 +711,31 @@ void TacFileStorage::ExtractRecord(TStoredFile& Record, const std::string& Path)
 bool TacFileStorage::SameInPlace(const TStoredFile& Record, const std::string& Path) {
   if (autoExtract_->RemoveOnTerminate()) return HoldIfSame(Record, Path);
   return SameFileContent(Record, Path);
+}
+
+TExtractState TacFileStorage::HoldIfWritten(const TStoredFile& Record, const std::string& Path,
+                                            uint32_t Crc) {
+  TFileHandle file(CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file || GetFileSizeByHandle(file.Get()) != int64_t{Record.FileSize()}) return esChanged;
+  std::vector<uint8_t> buffer(kReadBackChunk);
+  uint64_t done = Record.FileSize();
+  uint32_t crc = 0;
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file.Get(), buffer.data(), kReadBackChunk, &read, nullptr)) return esChanged;
+    if (read == 0) break;
+    crc = UpdateCrc32(crc, {buffer.data(), read});
+    done += read;
+    if (!Progress(done)) return esCancelled;
+  }
+  if (crc != Crc) return esChanged;
+  heldFiles_.push_back(std::move(file));
+  return esHeld;
+}
+
+bool TacFileStorage::Progress(uint64_t Done) const {
+  return !onProgress_ || onProgress_(Done, progressTotal_);
 }
 
 bool TacFileStorage::HoldIfSame(const TStoredFile& Record, const std::string& Path) {

@@ -9,7 +9,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -21,6 +23,7 @@
 #include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/TEvent.h"
 #include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
 
 enum TacToplevelDir : uint8_t {
   tdCurrentDir,
@@ -105,6 +108,8 @@ enum TExtractState : uint8_t {
   esInUse,           // a file there cannot be replaced: another program has it open
   esWriteFailed,     // opening or writing failed (no space, access denied): nothing left behind
   esChanged,         // written, but once held the file had other bytes (another program's)
+  esDamaged,         // the content proved damaged, or not of its expected CRC-32: nothing written
+  esCancelled,       // the progress handler said stop: nothing left behind
 };
 
 // The target path of a record's last extraction, its state, and for a failed one the system's
@@ -118,6 +123,13 @@ struct TExtraction {
 // The directory ExtractTo names, ending with a backslash; for tdNone the Subdirectory exactly as
 // stored. A shell folder that cannot be read gives an empty base, so the result is "\" + Sub.
 std::string ResolveExtractDir(const TExtractTo& ExtractTo);
+
+// Takes Count bytes of a file's content, the next block of it; false stops the pass.
+using TBlockSink = std::function<bool(const uint8_t* Bytes, size_t Count)>;
+
+// Told how far the extraction of a file has come (Done of Total: the bytes written, then read
+// back); false stops it.
+using TExtractProgress = std::function<bool(uint64_t Done, uint64_t Total)>;
 
 // One stored file: its bare name and its unpacked bytes (Data's size always equals FileSize).
 class TStoredFile : public TacAddon {
@@ -133,7 +145,8 @@ class TStoredFile : public TacAddon {
   void SetFileName(const std::string& Value) { fileName_ = Value; }
   uint32_t FileSize() const { return fileSize_; }
   // The unpacked bytes. A record read from the program's own resource (TResourceStream) keeps
-  // them packed there and unpacks them here when first asked for.
+  // them packed there and unpacks them here when first asked for; packed bytes that prove damaged
+  // then raise EReadError.
   const TMemoryStream& Data() const;
   // Replaces the content: Data and FileSize together.
   void SetContent(std::span<const uint8_t> Bytes);
@@ -161,8 +174,16 @@ class TStoredFile : public TacAddon {
   // What the last ExtractToFile came to.
   const TExtraction& Extraction() const { return extraction_; }
 
+  // The CRC-32 the content must have (recorded when the carrier was built). An extraction checks
+  // the bytes against it on their way to the disk, and writes nothing, or removes what it wrote,
+  // when they lack it (esDamaged); a file found in place never passes for them then.
+  void SetExpectedCrc32(std::optional<uint32_t> Crc) {
+    expectedCrc_ = Crc;
+    crcConfirmed_ = false;
+  }
+
   // The CRC-32 of Data (see Crc32.h), computed block by block from the packed bytes when they
-  // have not been unpacked yet.
+  // have not been unpacked yet (EReadError when they prove damaged).
   uint32_t ContentCrc32() const;
 
   // True when File, open for reading, holds exactly Data: the same size and the same bytes. Reads
@@ -172,10 +193,17 @@ class TStoredFile : public TacAddon {
  private:
   void ReadPacked(TStream& Stream, uint32_t PackedLength);
   void ReadRaw(TStream& Stream, uint32_t Size);
-  // Opens, writes and closes FileName: the state esPlaced, or the failure with the system's
-  // reason. A file in the way that is read-only, hidden or a system file loses those attributes
-  // and is tried once more; a failed or short write deletes what was written.
-  TExtraction WriteDataTo(const std::string& FileName) const;
+  // Opens, writes and closes FileName in one pass over the content, giving the content's CRC-32 in
+  // Crc: the state esPlaced, or the failure with the system's reason. A file in the way that is
+  // read-only, hidden or a system file loses those attributes and is tried once more; a failed,
+  // short, damaged or cancelled write deletes what was written.
+  TExtraction WriteDataTo(const std::string& FileName, uint32_t& Crc) const;
+  // Hands the content to Take block by block (see TBlockSink); false when Take stopped or the
+  // packed bytes proved damaged.
+  bool ForEachBlock(const TBlockSink& Take) const;
+  // Whether the content has the expected CRC-32 (true when none is expected); one pass, once.
+  bool ConfirmCrc() const;
+  EReadError Damaged() const;
   // Writes the file at FileName and, with RemoveOnTerminate, holds it: extraction_ says how it
   // went.
   void Place(const std::string& FileName, bool CreatePath);
@@ -187,6 +215,9 @@ class TStoredFile : public TacAddon {
   // The checked packed bytes in the program's resource while Data has not been unpacked yet.
   mutable std::span<const uint8_t> packed_;
   TExtraction extraction_;
+  std::optional<uint32_t> expectedCrc_;
+  // A whole pass over the content has shown the expected CRC-32.
+  mutable bool crcConfirmed_ = false;
 };
 
 // Carries files in the form data and, when AutoExtract is enabled, writes them out at the end
@@ -212,6 +243,9 @@ class TacFileStorage : public TacComponent {
   void SetOnExtract(TOnExtractEvent Value) { onExtract_ = std::move(Value); }
   const TOnExtractedEvent& OnExtracted() const { return onExtracted_; }
   void SetOnExtracted(TOnExtractedEvent Value) { onExtracted_ = std::move(Value); }
+  // Told between blocks while a file is written out and read back, so that a program can show
+  // progress (and keep its windows answering) on large files; not a published event.
+  void SetOnProgress(TExtractProgress Value) { onProgress_ = std::move(Value); }
   bool PackedFormat() const { return packedFormat_; }
   uint32_t Count() const { return count_; }
   // Sum of FileSize over the first Count records, wrapping at 2^32.
@@ -257,6 +291,11 @@ class TacFileStorage : public TacComponent {
   // Holds the file at Path when it holds exactly Record's bytes (see the class comment) and says
   // whether it does; a file that cannot be opened so (another program writes it) does not.
   bool HoldIfSame(const TStoredFile& Record, const std::string& Path);
+  // Holds the file that Record's extraction just wrote at Path when, read back once held, it has
+  // Record's size and the CRC-32 Crc that went into it: esHeld, else esChanged (or esCancelled).
+  TExtractState HoldIfWritten(const TStoredFile& Record, const std::string& Path, uint32_t Crc);
+  // Tells the progress handler, if any; false when it says stop.
+  bool Progress(uint64_t Done) const;
   // Closes every held file.
   void LetGo();
   bool CreatedFolder(const std::string& Dir) const;
@@ -269,6 +308,8 @@ class TacFileStorage : public TacComponent {
   std::vector<TFileHandle> heldFiles_;
   TOnExtractEvent onExtract_;
   TOnExtractedEvent onExtracted_;
+  TExtractProgress onProgress_;
+  uint64_t progressTotal_ = 0;
   bool packedFormat_ = false;
   uint32_t count_ = 0;
 };

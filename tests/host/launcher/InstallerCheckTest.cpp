@@ -1,11 +1,13 @@
 // The check of the carried installer against the CRC-32 the build recorded.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "launcher/InstallerCheck.h"
+#include "platform/host/StandIn.h"
 #include "storage/Crc32.h"
 #include "toolkit/core/ToolkitErrors.h"
 
@@ -36,8 +38,8 @@ TEST(InstallerCheckTest, RecordedCrcIsFourLittleEndianBytes) {
   }
 }
 
-// Only a recorded CRC that the named record has lets the loading go on; without a recorded CRC
-// nothing is checked.
+// Only a recorded CRC that the named record has lets the program go on, and only its bytes reach
+// TEMP; without a recorded CRC nothing is checked.
 TEST(InstallerCheckTest, RefusesAnInstallerThatDiffersFromTheRecordedCrc) {
   const struct {
     const char* what;
@@ -53,20 +55,25 @@ TEST(InstallerCheckTest, RefusesAnInstallerThatDiffersFromTheRecordedCrc) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
+    standin::Reset();
     TacFileStorage storage(nullptr);
     storage.AddFile("readme.txt", std::vector<uint8_t>{'x'});
     storage.AddFile(c.name, std::vector<uint8_t>(c.content.begin(), c.content.end()));
-    if (c.refused) {
-      try {
-        CheckCarriedInstaller(storage, "quillmoor_full.exe", c.recorded);
-        ADD_FAILURE() << "not refused";
-      } catch (const EReadError& e) {
-        EXPECT_STREQ(e.what(), kDamagedProgramMessage);
-      }
-    } else {
-      EXPECT_NO_THROW(CheckCarriedInstaller(storage, "quillmoor_full.exe", c.recorded));
+    storage.AutoExtract()->SetEnabled(true);
+    storage.AutoExtract()->SetRemoveOnTerminate(true);
+    storage.AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
+    try {
+      ExpectCarriedInstaller(storage, "quillmoor_full.exe", c.recorded);
+      storage.Loaded();
+      CheckCarriedInstaller(storage, "quillmoor_full.exe");
+      EXPECT_FALSE(c.refused) << "not refused";
+    } catch (const EReadError& e) {
+      EXPECT_TRUE(c.refused);
+      EXPECT_STREQ(e.what(), kDamagedProgramMessage);
     }
+    EXPECT_EQ(std::filesystem::exists(standin::HostPath("C:\\TEMP\\" + c.name)), !c.refused);
   }
+  standin::Discard();
 }
 
 }  // namespace

@@ -334,6 +334,70 @@ TEST_F(ExtractionTest, ExtractionTellsWhatBecameOfTheFile) {
   }
 }
 
+// The content goes to the disk in one pass that also takes its CRC-32, and comes back once, held:
+// a content without the expected CRC leaves TEMP as it was, a file that changed under the
+// storage is not held, and the progress handler sees the bytes go out and come back and can stop
+// it all, leaving nothing behind.
+TEST_F(ExtractionTest, OnePassWritesChecksAndReadsBack) {
+  const std::string file = "C:\\TEMP\\big.bin";
+  std::vector<uint8_t> content(200000);
+  for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 7 >> 4);
+  const uint32_t crc = Crc32(content);
+  const uint64_t total = 2 * content.size();
+  const struct {
+    const char* what;
+    uint32_t expected;
+    std::optional<std::string> before;
+    std::function<bool(uint64_t)> progress;  // given Done; false stops
+    TExtractState state;
+  } cases[] = {
+      {"sound", crc, std::nullopt, [](uint64_t) { return true; }, esHeld},
+      {"damaged", crc ^ 1, std::nullopt, [](uint64_t) { return true; }, esDamaged},
+      {"damaged, a stale file there", crc ^ 1, "stale", [](uint64_t) { return true; }, esDamaged},
+      {"stopped while writing", crc, std::nullopt, [](uint64_t Done) { return Done < 100000; },
+       esCancelled},
+      {"stopped while reading back", crc, std::nullopt,
+       [&](uint64_t Done) { return Done <= content.size(); }, esCancelled},
+      {"changed by another program while written", crc, std::nullopt,
+       [&](uint64_t Done) {
+         if (Done == 65533) standin::WriteHostFile(file, "other bytes");
+         return true;
+       },
+       esChanged},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    standin::Reset();
+    if (c.before) standin::WriteHostFile(file, *c.before);
+    TComponentPtr<TComponent> owner(new TComponent(nullptr));
+    auto* storage = new TacFileStorage(owner.get());
+    TStoredFile& record = storage->AddFile("big.bin", content);
+    record.SetExpectedCrc32(c.expected);
+    storage->AutoExtract()->SetEnabled(true);
+    storage->AutoExtract()->SetRemoveOnTerminate(true);
+    storage->AutoExtract()->ExtractTo()->SetToplevelDir(tdTempDir);
+    std::vector<uint64_t> seen;
+    storage->SetOnProgress([&](uint64_t Done, uint64_t Total) {
+      EXPECT_EQ(Total, total);
+      seen.push_back(Done);
+      return c.progress(Done);
+    });
+    storage->Loaded();
+    EXPECT_EQ(record.Extraction().State, c.state);
+    EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+    if (c.state == esHeld) {
+      EXPECT_EQ(seen.back(), total);
+      EXPECT_EQ(FileText(file), std::string(content.begin(), content.end()));
+    } else if (c.state == esChanged) {
+      EXPECT_TRUE(FileText(file));  // another program's: not the storage's to remove
+    } else {
+      EXPECT_EQ(FileText(file), c.before) << "TEMP as it was";
+    }
+    owner.reset();
+    EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+  }
+}
+
 TEST_F(ExtractionTest, FormDataLoadExtractsAndOwnerDestructionRemoves) {
   RegisterFileStorageClasses();
   Rig rig("quillmoor_full.exe");
@@ -358,10 +422,9 @@ TEST_F(ExtractionTest, FormDataLoadExtractsAndOwnerDestructionRemoves) {
   EXPECT_TRUE(DirExists("C:\\TEMP"));
 }
 
-// Form data read from the program's resource keeps the packed bytes there: they are checked when
-// read, written out block by block, and unpacked into Data only when it is asked for; the result
-// is the same as from any other stream, a short write still leaves nothing, and damage is still
-// found while reading.
+// Form data read from the program's resource keeps the packed bytes there: they are written out
+// block by block, and unpacked into Data only when it is asked for; the result is the same as from
+// any other stream, a short write still leaves nothing, and damage is still found.
 TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
   RegisterFileStorageClasses();
   std::string content(200000, '\0');  // several blocks: runs and varied bytes
@@ -419,14 +482,31 @@ TEST_F(ExtractionTest, FromTheProgramsResourceTheBytesStayPackedUntilWanted) {
               flip == std::string::npos);
   }
 
-  std::vector<uint8_t> damaged = bytes;
+  // A stated length beyond what the blocks can hold is found while reading; one they could hold
+  // is found on the first pass over the content: nothing is written, and Data raises.
   const std::string name = "big.bin";
-  const auto at = std::search(damaged.begin(), damaged.end(), name.begin(), name.end());
-  ASSERT_NE(at, damaged.end());
-  damaged[static_cast<size_t>(at - damaged.begin()) + name.size() + 4] ^= 1;  // unpacked length
-  TResourceStream resource(damaged.data(), damaged.size());
-  TComponentPtr<TComponent> loaded(new TComponent(nullptr));
-  EXPECT_THROW(ReadComponentRes(resource, *loaded), EReadError);
+  const auto at = std::search(bytes.begin(), bytes.end(), name.begin(), name.end());
+  ASSERT_NE(at, bytes.end());
+  const size_t length = static_cast<size_t>(at - bytes.begin()) + name.size() + 4;
+  for (const size_t byte : {length + 3, length}) {
+    SCOPED_TRACE(byte - length);
+    standin::Reset();
+    std::vector<uint8_t> damaged = bytes;
+    damaged[byte] ^= 1;
+    TResourceStream resource(damaged.data(), damaged.size());
+    TComponentPtr<TComponent> loaded(new TComponent(nullptr));
+    if (byte != length) {
+      EXPECT_THROW(ReadComponentRes(resource, *loaded), EReadError);
+      continue;
+    }
+    ReadComponentRes(resource, *loaded);
+    const auto& record =
+        dynamic_cast<TacFileStorage&>(*loaded->FindComponent("acFileStorage1")).StoredFiles(0);
+    EXPECT_EQ(record.Extraction().State, esDamaged);
+    EXPECT_FALSE(FileText("C:\\TEMP\\big.bin"));
+    EXPECT_THROW(record.Data(), EReadError);
+    EXPECT_THROW(record.ContentCrc32(), EReadError);
+  }
 }
 
 }  // namespace
