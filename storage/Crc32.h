@@ -13,3 +13,7 @@ uint32_t UpdateCrc32(uint32_t Crc, std::span<const uint8_t> Bytes);
 inline uint32_t Crc32(std::span<const uint8_t> Bytes) {
   return UpdateCrc32(0, Bytes);
 }
+
+// Lets UpdateCrc32 use carry-less multiplication where the processor has it (the default), or
+// not, so that tests can run both ways; says whether it is in use now.
+bool SetCrc32Folding(bool Allowed);

@@ -2,8 +2,9 @@
 # A 32-bit program must start on processors without SSE2 (Pentium Pro, II, III, Athlon XP) and
 # without MMX (Pentium Pro): its code may use the instructions below only in functions that run
 # after the processor has been asked (CPUID) whether it has them. Those are the codec's SSE2 and
-# AVX2 functions, whose names end in Sse2 or Avx2 (storage/acSFPack.cpp). The check covers all of
-# the program's code: ours, the C and C++ runtime linked in, and libjpeg.
+# AVX2 functions, whose names end in Sse2 or Avx2 (storage/acSFPack.cpp), and the CRC-32's
+# folding with carry-less multiplication, whose names end in Pclmul (storage/Crc32.cpp). The check
+# covers all of the program's code: ours, the C and C++ runtime linked in, and libjpeg.
 #
 #   check_sse.sh OBJDUMP PROGRAM MAP TWIN
 #
@@ -122,7 +123,7 @@ awk '
 ' >"$work/found"
 
 # The function each label names, without its namespaces, template arguments and clone suffix:
-# only names ending in Sse2 or Avx2 are allowed.
+# only names ending in Sse2, Avx2 or Pclmul are allowed.
 cut -f1 "$work/found" | "$cxxfilt" -p >"$work/names"
 cut -f2 "$work/found" | paste "$work/names" - | awk -F '\t' '
   function own(name,   last) {
@@ -134,7 +135,7 @@ cut -f2 "$work/found" | paste "$work/names" - | awk -F '\t' '
     return last
   }
   {
-    allowed = own($1) ~ /(Sse2|Avx2)$/
+    allowed = own($1) ~ /(Sse2|Avx2|Pclmul)$/
     if (!($1 in count)) { order[++functions] = $1; first[$1] = $2 }
     ++count[$1]; ok[$1] = allowed
   }
@@ -153,10 +154,10 @@ cut -f2 "$work/found" | paste "$work/names" - | awk -F '\t' '
       }
     }
     if (bad) {
-      printf "FAIL: %d checked instruction(s) in %d function(s) not named ...Sse2 or ...Avx2\n", badCount, bad
+      printf "FAIL: %d checked instruction(s) in %d function(s) not named ...Sse2, ...Avx2 or ...Pclmul\n", badCount, bad
       exit 1
     }
-    printf "OK: checked instructions only in the %d function(s) named ...Sse2 or ...Avx2 (%d instructions)\n",
+    printf "OK: checked instructions only in the %d function(s) named ...Sse2, ...Avx2 or ...Pclmul (%d instructions)\n",
            good + 0, goodCount + 0
   }
 ' >"$work/report" && status=0 || status=$?

@@ -34,10 +34,10 @@ TEST(Crc32Test, KnownValuesWholeAndInParts) {
   }
 }
 
-// Eight bytes at a time must give what one bit at a time gives, from every alignment and for
-// every tail length.
+// Folded and eight bytes at a time it must give what one bit at a time gives, from every alignment,
+// for every tail length, in one piece and in two.
 TEST(Crc32Test, AgreesWithTheBitwiseDefinition) {
-  std::vector<uint8_t> bytes(600);
+  std::vector<uint8_t> bytes(4020);
   uint32_t seed = 12345;
   for (uint8_t& b : bytes) b = static_cast<uint8_t>((seed = seed * 1103515245 + 12345) >> 16);
   const auto bitwise = [](std::span<const uint8_t> Part) {
@@ -48,12 +48,18 @@ TEST(Crc32Test, AgreesWithTheBitwiseDefinition) {
     }
     return ~r;
   };
-  for (size_t start = 0; start < 9; ++start) {
-    for (size_t length : {0u, 7u, 8u, 9u, 64u, 591u}) {
-      const std::span<const uint8_t> part(bytes.data() + start, length);
-      EXPECT_EQ(Crc32(part), bitwise(part)) << start << " " << length;
+  for (const bool folding : {true, false}) {
+    SCOPED_TRACE(SetCrc32Folding(folding) ? "folding" : "tables");
+    for (size_t start = 0; start < 17; ++start) {
+      for (size_t length : {0u, 7u, 8u, 9u, 63u, 64u, 79u, 80u, 127u, 128u, 143u, 591u, 4000u}) {
+        const std::span<const uint8_t> part(bytes.data() + start, length);
+        EXPECT_EQ(Crc32(part), bitwise(part)) << start << " " << length;
+        EXPECT_EQ(UpdateCrc32(Crc32(part.first(length / 3)), part.subspan(length / 3)),
+                  bitwise(part));
+      }
     }
   }
+  SetCrc32Folding(true);
 }
 
 }  // namespace
