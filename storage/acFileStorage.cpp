@@ -63,14 +63,20 @@ int64_t AreaYieldMax(std::span<const uint8_t> Area) {
   return total;
 }
 
-// Unpacks the area block by block, as the format has them, handing each block's bytes to Take
-// (into Dest when one is given, else through a scratch buffer of one block); returns false when
-// a block is damaged, Take refuses a block, or the blocks do not come to exactly Size bytes.
-// The block framing is tested again here rather than trusted from AreaYieldMax.
+// How many blocks' bytes a pass over a file's content hands over at once: one call of WriteFile
+// or ReadFile per megabyte rather than per block.
+constexpr size_t kPartBlocks = 16;
+
+// Unpacks the area block by block, as the format has them: into Dest when one is given (Take then
+// sees each block), else into a scratch buffer of kPartBlocks blocks that Take is handed whenever
+// it is about to run out of room, and at the end. Returns false when a block is damaged, Take
+// refuses a part, or the blocks do not come to exactly Size bytes. The block framing is tested
+// again here rather than trusted from AreaYieldMax.
 bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_t& Written,
                 const TBlockSink& Take = {}) {
   Written = 0;
-  std::vector<uint8_t> scratch(Dest == nullptr ? kPackBlockMax : 0);
+  std::vector<uint8_t> scratch(Dest == nullptr ? kPartBlocks * kPackBlockMax : 0);
+  size_t filled = 0;  // of scratch, not yet handed to Take
   size_t pos = 0;
   while (pos < Area.size()) {
     if (Area.size() - pos < 2) return false;
@@ -78,13 +84,19 @@ bool UnpackArea(std::span<const uint8_t> Area, uint8_t* Dest, size_t Size, size_
     pos += 2;
     if (length > Area.size() - pos) return false;
     const size_t room = std::min<size_t>(kPackBlockMax, Size - Written);
-    uint8_t* out = Dest != nullptr ? Dest + Written : scratch.data();
+    uint8_t* out = Dest != nullptr ? Dest + Written : scratch.data() + filled;
     const UnpackResult part = UnpackBlock(Area.data() + pos, out, length, room);
     if (!part.ok) return false;
-    if (Take && !Take(out, part.written)) return false;
     Written += part.written;
     pos += length;
+    if (Dest != nullptr) {
+      if (Take && !Take(out, part.written)) return false;
+    } else if ((filled += part.written) > scratch.size() - kPackBlockMax) {
+      if (Take && !Take(scratch.data(), filled)) return false;
+      filled = 0;
+    }
   }
+  if (filled != 0 && Take && !Take(scratch.data(), filled)) return false;
   return Written == Size;
 }
 
@@ -471,8 +483,9 @@ bool TStoredFile::ForEachBlock(const TBlockSink& Take) const {
     size_t unpacked = 0;
     return UnpackArea(packed_, nullptr, fileSize_, unpacked, Take);
   }
-  for (size_t at = 0; at < fileSize_; at += kPackBlockMax) {
-    if (!Take(data_.Memory() + at, std::min<size_t>(kPackBlockMax, fileSize_ - at))) return false;
+  constexpr size_t kPart = kPartBlocks * kPackBlockMax;
+  for (size_t at = 0; at < fileSize_; at += kPart) {
+    if (!Take(data_.Memory() + at, std::min<size_t>(kPart, fileSize_ - at))) return false;
   }
   return true;
 }
@@ -526,7 +539,7 @@ TExtraction TStoredFile::WriteDataTo(const std::string& FileName, uint32_t& Crc)
   }
   if (!file) return {OpenFailure(FileName, error), FileName, error};
 
-  // One pass over the content: each block is unpacked, written and added to the CRC-32.
+  // One pass over the content: each part is unpacked, written and added to the CRC-32.
   error = 0;
   bool cancelled = false;
   uint64_t done = 0;

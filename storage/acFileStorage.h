@@ -124,7 +124,8 @@ struct TExtraction {
 // stored. A shell folder that cannot be read gives an empty base, so the result is "\" + Sub.
 std::string ResolveExtractDir(const TExtractTo& ExtractTo);
 
-// Takes Count bytes of a file's content, the next block of it; false stops the pass.
+// Takes Count bytes of a file's content, the next part of it (about a megabyte); false stops the
+// pass.
 using TBlockSink = std::function<bool(const uint8_t* Bytes, size_t Count)>;
 
 // Told how far the extraction of a file has come (Done of Total: the bytes written, then read
@@ -182,12 +183,12 @@ class TStoredFile : public TacAddon {
     crcConfirmed_ = false;
   }
 
-  // The CRC-32 of Data (see Crc32.h), computed block by block from the packed bytes when they
+  // The CRC-32 of Data (see Crc32.h), computed part by part from the packed bytes when they
   // have not been unpacked yet (EReadError when they prove damaged).
   uint32_t ContentCrc32() const;
 
   // True when File, open for reading, holds exactly Data: the same size and the same bytes. Reads
-  // it from its start, block by block; a read that fails counts as a difference.
+  // it from its start, part by part; a read that fails counts as a difference.
   bool SameContent(HANDLE File) const;
 
  private:
@@ -198,7 +199,7 @@ class TStoredFile : public TacAddon {
   // read-only, hidden or a system file loses those attributes and is tried once more; a failed,
   // short, damaged or cancelled write deletes what was written.
   TExtraction WriteDataTo(const std::string& FileName, uint32_t& Crc) const;
-  // Hands the content to Take block by block (see TBlockSink); false when Take stopped or the
+  // Hands the content to Take part by part (see TBlockSink); false when Take stopped or the
   // packed bytes proved damaged.
   bool ForEachBlock(const TBlockSink& Take) const;
   // Whether the content has the expected CRC-32 (true when none is expected); one pass, once.
