@@ -766,18 +766,12 @@ void TacFileStorage::LetGo() {
 void TacFileStorage::RemoveExtractedFiles() {
   // The held files are let go just before they are removed, and whatever happens at the end.
   LetGo();
-  if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate() || extractedFiles_.empty())
-    return;
+  if (!autoExtract_->Enabled() || !autoExtract_->RemoveOnTerminate()) return;
   for (const std::string& file : extractedFiles_) DeleteFileA(file.c_str());
-  for (std::string dir = ExtractFilePath(extractedFiles_.front());
-       CreatedFolder(dir) && IsFolderEmpty(dir) && RemoveDirectoryA(dir.c_str());
-       dir = ParentFolder(dir)) {
+  // Each folder made inside another was made after it: the innermost go first.
+  for (auto dir = createdFolders_.rbegin(); dir != createdFolders_.rend(); ++dir) {
+    if (IsFolderEmpty(*dir)) RemoveDirectoryA(dir->c_str());
   }
-}
-
-bool TacFileStorage::CreatedFolder(const std::string& Dir) const {
-  return std::any_of(createdFolders_.begin(), createdFolders_.end(),
-                     [&Dir](const std::string& Made) { return SameText(Made, Dir); });
 }
 
 void TacFileStorage::Publish(TPublisher<TacFileStorage>& P) {

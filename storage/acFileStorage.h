@@ -282,8 +282,8 @@ class TacFileStorage : public TacComponent {
   // Writes one record to Path as AutoExtract.Overwrite decides.
   void ExtractRecord(TStoredFile& Record, const std::string& Path);
   // The removal step: with AutoExtract enabled and RemoveOnTerminate set, deletes every
-  // extracted file (failures ignored), then the first one's directory and the folders above it,
-  // each only when this storage made it and it is empty. A folder that was there before is never
+  // extracted file (failures ignored), then every folder this storage made, each only when it is
+  // empty (also when nothing could be extracted into it). A folder that was there before is never
   // removed.
   void RemoveExtractedFiles();
   void RecordExtracted(const std::string& FileName) { extractedFiles_.push_back(FileName); }
@@ -299,7 +299,6 @@ class TacFileStorage : public TacComponent {
   bool Progress(uint64_t Done) const;
   // Closes every held file.
   void LetGo();
-  bool CreatedFolder(const std::string& Dir) const;
 
   std::unique_ptr<TAutoExtract> autoExtract_;
   std::unique_ptr<TacObjectList> files_;

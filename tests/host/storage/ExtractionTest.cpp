@@ -339,7 +339,7 @@ TEST_F(ExtractionTest, ExtractionTellsWhatBecameOfTheFile) {
 // storage is not held, and the progress handler sees the bytes go out and come back and can stop
 // it all, leaving nothing behind.
 TEST_F(ExtractionTest, OnePassWritesChecksAndReadsBack) {
-  const std::string file = "C:\\TEMP\\big.bin";
+  const std::string file = "C:\\Gone\\Temp\\big.bin";  // in a TEMP the storage makes
   std::vector<uint8_t> content(200000);
   for (size_t i = 0; i < content.size(); ++i) content[i] = static_cast<uint8_t>(i * 7 >> 4);
   const uint32_t crc = Crc32(content);
@@ -368,6 +368,7 @@ TEST_F(ExtractionTest, OnePassWritesChecksAndReadsBack) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     standin::Reset();
+    standin::SetEnvVar("TMP", "C:\\Gone\\Temp");
     if (c.before) standin::WriteHostFile(file, *c.before);
     TComponentPtr<TComponent> owner(new TComponent(nullptr));
     auto* storage = new TacFileStorage(owner.get());
@@ -395,6 +396,8 @@ TEST_F(ExtractionTest, OnePassWritesChecksAndReadsBack) {
     }
     owner.reset();
     EXPECT_EQ(standin::OpenFileHandleCount(), 0u);
+    EXPECT_EQ(DirExists("C:\\Gone"), c.before || c.state == esChanged)
+        << "the TEMP it made goes, unless it holds what is not the storage's";
   }
 }
 
