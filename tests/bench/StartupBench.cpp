@@ -2,12 +2,15 @@
 // alternately, N times each:
 //
 //   startup_bench N BARE PROGRAM [PROGRAM...]
+//   startup_bench copy N FILE      (the time of a plain copy of FILE into TEMP, N times)
 //
 // (more than one PROGRAM compares builds of the program in the same run, e.g. before and after a
 // change).
 // A run starts with no installer in TEMP (so the program writes it on every run) and is timed from
 // process creation until the process's window is visible, it and its child windows have no region
-// left to paint, and it has answered a message. The window is then closed (WM_CLOSE) and the
+// left to paint, and it has answered a message. The progress window that a large installer's
+// preparation shows first is not that window: when it appears, its time is printed after the
+// run's ("progress at ..."), and it is left alone. The window is then closed (WM_CLOSE) and the
 // process awaited, so the program removes the installer again. Prints each run, the medians and
 // their ratio; exits 1 when a run fails (no window, the installer missing while the program runs).
 
@@ -46,9 +49,12 @@ bool FileThere(const std::string& Path) {
   return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+constexpr char kProgressClass[] = "TProgressWindow";
+
 struct TFind {
   DWORD Pid;
   HWND Found;
+  bool Progress;  // a progress window of the process is up
 };
 
 BOOL CALLBACK FindVisibleTopLevel(HWND Window, LPARAM Param) {
@@ -57,6 +63,12 @@ BOOL CALLBACK FindVisibleTopLevel(HWND Window, LPARAM Param) {
   GetWindowThreadProcessId(Window, &pid);
   if (pid != find->Pid || !IsWindowVisible(Window) || GetWindow(Window, GW_OWNER) != nullptr)
     return TRUE;
+  char className[64] = {};
+  GetClassNameA(Window, className, sizeof className);
+  if (std::string(className) == kProgressClass) {
+    find->Progress = true;
+    return TRUE;
+  }
   find->Found = Window;
   return FALSE;
 }
@@ -75,13 +87,16 @@ bool Painted(HWND Window) {
 }
 
 // The window of the process once it is visible, painted and answering; null after the timeout or
-// when the process ends first.
-HWND AwaitReadyWindow(const PROCESS_INFORMATION& Process) {
+// when the process ends first. Progress is when a progress window was first seen (Start's clock),
+// 0 when none was.
+HWND AwaitReadyWindow(const PROCESS_INFORMATION& Process, LONGLONG& Progress) {
   const DWORD start = GetTickCount();
-  TFind find{Process.dwProcessId, nullptr};
+  TFind find{Process.dwProcessId, nullptr, false};
+  Progress = 0;
   while (GetTickCount() - start < kWindowTimeoutMs) {
     if (WaitForSingleObject(Process.hProcess, 0) == WAIT_OBJECT_0) return nullptr;
     if (find.Found == nullptr) EnumWindows(FindVisibleTopLevel, reinterpret_cast<LPARAM>(&find));
+    if (find.Progress && Progress == 0) Progress = Now();
     if (find.Found != nullptr && Painted(find.Found)) {
       DWORD_PTR result = 0;
       if (SendMessageTimeoutA(find.Found, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &result))
@@ -94,6 +109,7 @@ HWND AwaitReadyWindow(const PROCESS_INFORMATION& Process) {
 
 struct TRun {
   double Seconds = 0;
+  double ProgressSeconds = 0;  // 0: no progress window
   bool Ok = false;
   bool InstallerWritten = false;
 };
@@ -115,8 +131,10 @@ TRun TimeOneStart(const std::string& Program, const std::string& Installer) {
     std::fprintf(stderr, "cannot start %s (error %lu)\n", Program.c_str(), GetLastError());
     return run;
   }
-  const HWND window = AwaitReadyWindow(process);
+  LONGLONG progress = 0;
+  const HWND window = AwaitReadyWindow(process, progress);
   run.Seconds = Seconds(Now() - start);
+  run.ProgressSeconds = progress != 0 ? Seconds(progress - start) : 0;
   run.Ok = window != nullptr;
   run.InstallerWritten = FileThere(Installer);
   if (window != nullptr) PostMessageA(window, WM_CLOSE, 0, 0);
@@ -135,11 +153,33 @@ double Median(std::vector<double> Values) {
   return n % 2 ? Values[n / 2] : (Values[n / 2 - 1] + Values[n / 2]) / 2;
 }
 
+// A plain copy of File into TEMP, Count times, with CopyFileA: what writing the same bytes takes
+// without the program. Prints each time and the median.
+int TimeCopies(int Count, const std::string& File) {
+  const std::string target = InstallerPath() + ".copy";
+  std::vector<double> times;
+  for (int i = 0; i < Count; ++i) {
+    DeleteFileA(target.c_str());
+    const LONGLONG start = Now();
+    if (!CopyFileA(File.c_str(), target.c_str(), FALSE)) {
+      std::fprintf(stderr, "cannot copy %s (error %lu)\n", File.c_str(), GetLastError());
+      return 1;
+    }
+    times.push_back(Seconds(Now() - start));
+    std::printf("copy %2d: %7.1f ms\n", i + 1, times.back() * 1000);
+  }
+  DeleteFileA(target.c_str());
+  std::printf("median of %d copies: %.1f ms\n", Count, Median(times) * 1000);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "copy" && std::atoi(argv[2]) >= 1)
+    return TimeCopies(std::atoi(argv[2]), argv[3]);
   if (argc < 4 || std::atoi(argv[1]) < 1) {
-    std::fprintf(stderr, "usage: startup_bench N BARE PROGRAM [PROGRAM...]\n");
+    std::fprintf(stderr, "usage: startup_bench N BARE PROGRAM [PROGRAM...] | copy N FILE\n");
     return 2;
   }
   const int count = std::atoi(argv[1]);
@@ -154,6 +194,8 @@ int main(int argc, char** argv) {
       const TRun run = TimeOneStart(programs[p], installer);
       const bool missing = p != 0 && !run.InstallerWritten;
       std::printf(" %7.1f ms%s", run.Seconds * 1000, missing ? " (NO INSTALLER)" : "");
+      if (run.ProgressSeconds > 0)
+        std::printf(" (progress at %.1f ms)", run.ProgressSeconds * 1000);
       failed = failed || !run.Ok || missing;
       times[p].push_back(run.Seconds);
     }
