@@ -14,11 +14,7 @@
 namespace wholefile {
 namespace {
 
-[[noreturn]] void Fail(const char* What, const std::string& Path) {
-  throw std::runtime_error(std::string(What) + " " + Path + ": " + std::strerror(errno));
-}
-
-// Closes the descriptor when it goes out of scope, unless Close did so first.
+// Closes the descriptor when it goes out of scope.
 class Descriptor {
  public:
   explicit Descriptor(int Fd) : fd_(Fd) {}
@@ -28,32 +24,56 @@ class Descriptor {
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int Get() const { return fd_; }
-  int Close() { return ::close(std::exchange(fd_, -1)); }
 
  private:
   int fd_;
 };
 
+[[noreturn]] void Fail(const char* What, const std::string& Path) {
+  throw std::runtime_error(std::string(What) + " " + Path + ": " + std::strerror(errno));
+}
+
 }  // namespace
 
-bool WriteNewFile(const std::string& Path, std::span<const uint8_t> Data) {
+std::unique_ptr<TNewFile> TNewFile::Create(const std::string& Path) {
   // O_EXCL: created here or not at all; it fails on any existing name, a link included, so
   // nothing is ever written through a link planted under this name.
-  Descriptor file(::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
-  if (file.Get() < 0) {
-    if (errno == EEXIST) return false;
+  const int fd = ::open(Path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (errno == EEXIST) return nullptr;
     Fail("cannot create", Path);
   }
+  return std::unique_ptr<TNewFile>(new TNewFile(Path, fd));
+}
+
+TNewFile::~TNewFile() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+void TNewFile::Write(std::span<const uint8_t> Data) {
   size_t done = 0;
   while (done < Data.size()) {
-    const ssize_t n = ::write(file.Get(), Data.data() + done, Data.size() - done);
+    const ssize_t n = ::write(static_cast<int>(handle_), Data.data() + done, Data.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) Fail("cannot write", Path);
+    if (n <= 0) Fail("cannot write", path_);
     done += static_cast<size_t>(n);
   }
-  if (::fsync(file.Get()) != 0) Fail("cannot flush", Path);
-  if (file.Close() != 0) Fail("cannot close", Path);
-  return true;
+}
+
+void TNewFile::WriteAt(uint64_t Offset, std::span<const uint8_t> Data) {
+  size_t done = 0;
+  while (done < Data.size()) {
+    const ssize_t n = ::pwrite(static_cast<int>(handle_), Data.data() + done, Data.size() - done,
+                               static_cast<off_t>(Offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) Fail("cannot write", path_);
+    done += static_cast<size_t>(n);
+  }
+}
+
+void TNewFile::Finish() {
+  if (::fsync(static_cast<int>(handle_)) != 0) Fail("cannot flush", path_);
+  if (::close(static_cast<int>(std::exchange(handle_, -1))) != 0) Fail("cannot close", path_);
 }
 
 void RenameOver(const std::string& From, const std::string& To) {

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <fstream>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -23,6 +25,54 @@ void WriteWholeFile(const std::string& Path, std::span<const uint8_t> Data);
 // device node itself. std::runtime_error naming Path when something fails.
 void ReplaceFileWhole(const std::string& Path, std::span<const uint8_t> Data,
                       const std::string& TemporarySuffix);
+
+// The streaming form of ReplaceFileWhole: the bytes go into the same new file beside Path as they
+// come (Write in order; WriteAt over bytes already written, for headers known only at the end),
+// and Commit flushes it and renames it to Path. Destroyed without Commit, after a failure of its
+// own or of whatever produces the bytes, it removes the new file and Path stays as it was. A
+// device or a pipe at Path is written through, in order only (Seekable is false). The new file is
+// created by the constructor. std::runtime_error naming Path when something fails.
+namespace wholefile {
+class TNewFile;
+}
+class TFileReplacement {
+ public:
+  TFileReplacement(const std::string& Path, const std::string& TemporarySuffix);
+  ~TFileReplacement();
+  TFileReplacement(const TFileReplacement&) = delete;
+  TFileReplacement& operator=(const TFileReplacement&) = delete;
+
+  bool Seekable() const { return file_ != nullptr; }
+  void Write(std::span<const uint8_t> Data);
+  void WriteAt(uint64_t Offset, std::span<const uint8_t> Data);
+  void Commit();
+
+ private:
+  [[noreturn]] void Fail(const std::exception& Reason);
+
+  std::string path_;
+  std::string temporary_;  // the new file's name while it exists
+  std::unique_ptr<wholefile::TNewFile> file_;
+  std::ofstream device_;
+};
+
+// A file read in parts from its start: its size, taken when it is opened, then its bytes.
+// std::runtime_error naming the path when it cannot be opened, its size cannot be taken (a pipe),
+// or a read fails.
+class TFileReader {
+ public:
+  explicit TFileReader(const std::string& Path);
+  uint64_t Size() const { return size_; }
+  // Up to Count bytes into Into; fewer only at the end of the file.
+  size_t Read(uint8_t* Into, size_t Count);
+  // Back to the first byte.
+  void Rewind();
+
+ private:
+  std::string path_;
+  std::ifstream in_;
+  uint64_t size_ = 0;
+};
 
 // Whether the two paths name the same file: the same file on disk, or, for a file that does not
 // exist yet, the same path once resolved.

@@ -142,26 +142,39 @@ std::span<const uint8_t> PeRewriter::Resources() const {
 }
 
 std::vector<uint8_t> PeRewriter::Write(std::span<const uint8_t> NewResources) const {
+  Pieces pieces = WriteAround(NewResources, NewResources.size(), 0, 0);
+  pieces.head.insert(pieces.head.end(), pieces.tail.begin(), pieces.tail.end());
+  return std::move(pieces.head);
+}
+
+PeRewriter::Pieces PeRewriter::WriteAround(std::span<const uint8_t> Section, uint64_t GapAt,
+                                           uint64_t GapSize, uint64_t GapSum) const {
+  if (GapAt > Section.size()) throw PeError("the gap lies outside the resource section");
   const uint64_t optional = pe_.OptionalHeaderOffset();
-  const uint64_t rawSize = AlignUp(NewResources.size(), fileAlignment_);
+  const uint64_t sectionSize = Section.size() + GapSize;
+  const uint64_t rawSize = AlignUp(sectionSize, fileAlignment_);
   const int64_t rawDelta = static_cast<int64_t>(rawSize) - resources_.rawSize;
-  const int64_t rvaDelta = static_cast<int64_t>(AlignUp(NewResources.size(), sectionAlignment_)) -
+  const int64_t rvaDelta = static_cast<int64_t>(AlignUp(sectionSize, sectionAlignment_)) -
                            static_cast<int64_t>(AlignUp(resources_.virtualSize, sectionAlignment_));
   const uint64_t imageSize = pe_.U32(optional + kImageSize) + rvaDelta;
   const uint64_t keptFrom = RawEnd(resources_);
   const uint64_t keptEnd = KeptEnd();
   const uint64_t fileSize = resources_.rawOffset + rawSize + (keptEnd - keptFrom);
-  if (imageSize >= kMaxImage || fileSize > UINT32_MAX)
+  if (sectionSize > UINT32_MAX || imageSize >= kMaxImage || fileSize > UINT32_MAX)
     throw PeError("the program would be too large for Windows to load");
 
-  std::vector<uint8_t> out(bytes_.begin(), bytes_.begin() + resources_.rawOffset);
-  out.insert(out.end(), NewResources.begin(), NewResources.end());
-  out.resize(resources_.rawOffset + rawSize, 0);
-  out.insert(out.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(keptFrom),
-             bytes_.begin() + static_cast<std::ptrdiff_t>(keptEnd));
+  Pieces pieces;
+  std::vector<uint8_t>& out = pieces.head;
+  out.assign(bytes_.begin(), bytes_.begin() + resources_.rawOffset);
+  out.insert(out.end(), Section.begin(), Section.begin() + static_cast<std::ptrdiff_t>(GapAt));
+  std::vector<uint8_t>& tail = pieces.tail;
+  tail.assign(Section.begin() + static_cast<std::ptrdiff_t>(GapAt), Section.end());
+  tail.resize(rawSize - GapAt - GapSize, 0);
+  tail.insert(tail.end(), bytes_.begin() + static_cast<std::ptrdiff_t>(keptFrom),
+              bytes_.begin() + static_cast<std::ptrdiff_t>(keptEnd));
 
   const auto& sections = pe_.Sections();
-  Put32(out, resources_.headerOffset + 8, NewResources.size());
+  Put32(out, resources_.headerOffset + 8, sectionSize);
   Put32(out, resources_.headerOffset + 16, rawSize);
   for (size_t i = resourceIndex_ + 1; i < sections.size(); ++i) {
     Put32(out, sections[i].headerOffset + 12, sections[i].virtualAddress + rvaDelta);
@@ -170,7 +183,7 @@ std::vector<uint8_t> PeRewriter::Write(std::span<const uint8_t> NewResources) co
   }
   const auto& dirs = pe_.Directories();
   const uint64_t dirAt = pe_.DirectoriesOffset();
-  Put32(out, dirAt + 8 * kResourceDirectory + 4, NewResources.size());
+  Put32(out, dirAt + 8 * kResourceDirectory + 4, sectionSize);
   if (dirs.size() > kCertificateDirectory) {
     Put32(out, dirAt + 8 * kCertificateDirectory, 0);
     Put32(out, dirAt + 8 * kCertificateDirectory + 4, 0);
@@ -185,21 +198,39 @@ std::vector<uint8_t> PeRewriter::Write(std::span<const uint8_t> NewResources) co
   // Unstripped programs keep their symbol table after the sections: it moves with them.
   const uint32_t symbols = pe_.U32(pe_.SymbolTablePointerOffset());
   if (symbols >= keptFrom) Put32(out, pe_.SymbolTablePointerOffset(), symbols + rawDelta);
-  Put32(out, optional + kChecksum, Checksum(out, optional + kChecksum));
-  return out;
+  // The headers lie before the resource section, so the checksum field is in the head.
+  Put32(out, optional + kChecksum, 0);
+  TPeChecksum sum;
+  sum.Add(0, out);
+  sum.Add(out.size() + GapSize, tail);
+  Put32(out, optional + kChecksum, sum.Value(fileSize, GapSum));
+  return pieces;
+}
+
+void TPeChecksum::Add(uint64_t Offset, std::span<const uint8_t> Bytes) {
+  // A byte at an odd offset is the high half of its word. No part of a file Windows loads holds
+  // enough words to overflow the 64-bit sum before it is folded.
+  uint64_t sum = 0;
+  size_t i = 0;
+  if (Offset % 2 != 0 && !Bytes.empty()) sum += uint64_t{Bytes[i++]} << 8;
+  for (; i + 1 < Bytes.size(); i += 2) sum += LoadLE16(&Bytes[i]);
+  if (i < Bytes.size()) sum += Bytes[i];
+  sum_ += sum;
+  sum_ = (sum_ & 0xFFFF) + (sum_ >> 16);
+}
+
+uint32_t TPeChecksum::Value(uint64_t FileSize, uint64_t OtherSums) const {
+  uint64_t sum = sum_ + OtherSums;
+  while (sum > 0xFFFF) sum = (sum & 0xFFFF) + (sum >> 16);
+  return static_cast<uint32_t>(sum + FileSize);
 }
 
 uint32_t PeRewriter::Checksum(std::span<const uint8_t> File, uint64_t ChecksumOffset) {
   // The checksum field counts as zero, wherever it lies relative to the 16-bit words.
-  auto byte = [&](uint64_t i) -> uint64_t {
-    if (i >= File.size() || (i >= ChecksumOffset && i - ChecksumOffset < 4)) return 0;
-    return File[i];
-  };
-  uint64_t sum = 0;
-  for (uint64_t i = 0; i < File.size(); i += 2) {
-    sum += byte(i) | byte(i + 1) << 8;
-    sum = (sum & 0xFFFF) + (sum >> 16);
-  }
-  sum = (sum & 0xFFFF) + (sum >> 16);
-  return static_cast<uint32_t>(sum + File.size());
+  TPeChecksum sum;
+  const uint64_t fieldEnd = std::min<uint64_t>(File.size(), ChecksumOffset + 4);
+  const uint64_t fieldStart = std::min<uint64_t>(File.size(), ChecksumOffset);
+  sum.Add(0, File.first(fieldStart));
+  sum.Add(fieldEnd, File.subspan(fieldEnd));
+  return sum.Value(File.size());
 }

@@ -14,6 +14,20 @@
 
 #include "tools/pe/PeFile.h"
 
+// The PE checksum's sum, taken in parts in any order: the file's 16-bit little-endian words
+// added with end-around carry. Each part is added with its offset in the file.
+class TPeChecksum {
+ public:
+  void Add(uint64_t Offset, std::span<const uint8_t> Bytes);
+  uint64_t Sum() const { return sum_; }
+  // The checksum of a file of FileSize bytes whose parts, the checksum field as zeros, were added
+  // (their sums given as Sum, in addition to this one's own).
+  uint32_t Value(uint64_t FileSize, uint64_t OtherSums = 0) const;
+
+ private:
+  uint64_t sum_ = 0;
+};
+
 class PeRewriter {
  public:
   // Checks that the program file has the shape described above; PeError when it has not. The
@@ -29,6 +43,18 @@ class PeRewriter {
   // The program file with NewResources (the section's content, its virtual size) as its resource
   // section, without a certificate table. PeError when the result would be too large.
   std::vector<uint8_t> Write(std::span<const uint8_t> NewResources) const;
+
+  // The program file as Write gives it for a resource section of Section's bytes with GapSize
+  // more bytes at GapAt that are not held here: the file's bytes before those (head) and after
+  // them (tail). The caller writes the GapSize bytes between the two at head's end and passes
+  // their part of the checksum, GapSum (TPeChecksum::Add of them at that offset). PeError when
+  // the result would be too large.
+  struct Pieces {
+    std::vector<uint8_t> head;
+    std::vector<uint8_t> tail;
+  };
+  Pieces WriteAround(std::span<const uint8_t> Section, uint64_t GapAt, uint64_t GapSize,
+                     uint64_t GapSum) const;
 
   // The PE checksum of File: its 16-bit words added with end-around carry, the 4 bytes at
   // ChecksumOffset left out, plus the file's length.

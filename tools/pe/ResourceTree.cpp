@@ -1,6 +1,7 @@
 #include "tools/pe/ResourceTree.h"
 
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -141,15 +142,23 @@ class TreeWriter {
     }
     for (const ResourceTree::Data* d : data_) {
       bytes_[d] = end;
-      end = Align8(end + d->bytes.size());
+      const uint64_t size = d->bytes.size() + d->gapSize;
+      if (d->gapSize != 0) {
+        if (gap_.gapSize != 0 || d->gapAt > d->bytes.size())
+          throw std::logic_error("more than one resource with a gap, or one outside its data");
+        gap_.gapAt = end + d->gapAt;
+        gap_.gapSize = d->gapSize;
+      }
+      end = Align8(end + size);
     }
     size_ = end;
   }
 
-  std::vector<uint8_t> Write(uint32_t SectionRva) {
+  // The section without the gap's bytes: what lies after the gap comes gapSize bytes earlier.
+  ResourceTree::Split Write(uint32_t SectionRva) {
     if (size_ >= kHighBit || size_ > uint64_t{UINT32_MAX} - SectionRva)
       throw PeError("the resource section would be too large for a program file");
-    out_.assign(size_, 0);
+    out_.assign(size_ - gap_.gapSize, 0);
     for (const auto& [dir, at] : tables_) WriteTable(*dir, at);
     for (const auto& [entry, at] : names_) {
       Put16(at, static_cast<uint32_t>(entry->name.size()));
@@ -158,12 +167,20 @@ class TreeWriter {
     for (const ResourceTree::Data* d : data_) {
       const uint64_t at = entries_[d];
       Put32(at, SectionRva + static_cast<uint32_t>(bytes_[d]));
-      Put32(at + 4, static_cast<uint32_t>(d->bytes.size()));
+      Put32(at + 4, static_cast<uint32_t>(d->bytes.size() + d->gapSize));
       Put32(at + 8, d->codePage);
       Put32(at + 12, d->reserved);
-      if (!d->bytes.empty()) std::memcpy(&out_[bytes_[d]], d->bytes.data(), d->bytes.size());
+      // The tables and entries lie before all data, so before the gap; data after it moves up.
+      const uint64_t place = bytes_[d] >= gap_.gapAt + gap_.gapSize && gap_.gapSize != 0
+                                 ? bytes_[d] - gap_.gapSize
+                                 : bytes_[d];
+      const size_t before = d->gapSize != 0 ? static_cast<size_t>(d->gapAt) : d->bytes.size();
+      if (before != 0) std::memcpy(&out_[place], d->bytes.data(), before);
+      if (d->bytes.size() > before)
+        std::memcpy(&out_[place + before], d->bytes.data() + before, d->bytes.size() - before);
     }
-    return std::move(out_);
+    gap_.bytes = std::move(out_);
+    return std::move(gap_);
   }
 
  private:
@@ -207,6 +224,7 @@ class TreeWriter {
   std::unordered_map<const ResourceTree::Data*, uint64_t> entries_;
   std::unordered_map<const ResourceTree::Data*, uint64_t> bytes_;
   uint64_t size_ = 0;
+  ResourceTree::Split gap_;
   std::vector<uint8_t> out_;
 };
 
@@ -236,5 +254,11 @@ ResourceTree::Data* ResourceTree::Find(uint32_t Type, std::string_view Name) {
 }
 
 std::vector<uint8_t> ResourceTree::Write(uint32_t SectionRva) const {
+  Split split = TreeWriter(root_).Write(SectionRva);
+  if (split.gapSize != 0) throw std::logic_error("a resource with a gap written whole");
+  return std::move(split.bytes);
+}
+
+ResourceTree::Split ResourceTree::WriteAround(uint32_t SectionRva) const {
   return TreeWriter(root_).Write(SectionRva);
 }

@@ -24,6 +24,18 @@ class ResourceTree {
     std::vector<uint8_t> bytes;
     uint32_t codePage = 0;
     uint32_t reserved = 0;
+    // GapSize bytes of the data that are not held here, after the first GapAt of `bytes`: the
+    // data is bytes[0, GapAt), then those, then the rest of bytes (see WriteAround).
+    uint64_t gapAt = 0;
+    uint64_t gapSize = 0;
+  };
+
+  // The section as Write lays it out with the bytes of a gap left out: `bytes` holds what lies
+  // before the gap (gapAt bytes) and then what lies after it.
+  struct Split {
+    std::vector<uint8_t> bytes;
+    uint64_t gapAt = 0;
+    uint64_t gapSize = 0;
   };
 
   // A directory entry: a name (UTF-16 units) or a numeric id, and either a subdirectory or data.
@@ -57,6 +69,9 @@ class ResourceTree {
   // The section's bytes for a section at address SectionRva, in the layout described above.
   // PeError when the result would not fit in the 32-bit addresses of a program file.
   std::vector<uint8_t> Write(uint32_t SectionRva) const;
+  // The same with the one Data that has a gap written around it (std::logic_error for more
+  // than one), for a caller that writes the gap's bytes itself.
+  Split WriteAround(uint32_t SectionRva) const;
 
  private:
   Directory root_;

@@ -19,8 +19,8 @@ class WrapError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-struct WrapResult {
-  std::vector<uint8_t> program;
+// What a wrap did, for its report.
+struct WrapSummary {
   std::string carriedName;    // the replaced record's name, as stored
   uint32_t replacedSize = 0;  // the unpacked size of the installer it carried before
   size_t packSize = 0;        // the new StoredData's length
@@ -29,10 +29,49 @@ struct WrapResult {
   bool signatureRemoved = false;
 };
 
+struct WrapResult : WrapSummary {
+  std::vector<uint8_t> program;
+};
+
+// The installer as a streamed wrap reads it: its size first, then its bytes in order.
+class TInstallerSource {
+ public:
+  virtual ~TInstallerSource() = default;
+  virtual uint64_t Size() const = 0;
+  // Up to Count bytes into Into; fewer only at the end. std::runtime_error when reading fails.
+  virtual size_t Read(uint8_t* Into, size_t Count) = 0;
+  // Back to the first byte, for a second pass.
+  virtual void Rewind() = 0;
+};
+
+// Where a streamed wrap writes the program.
+class TProgramSink {
+ public:
+  virtual ~TProgramSink() = default;
+  // Whether bytes already written can be written over (WriteAt). When not, the program is written
+  // in order only and the installer is read twice: once to learn its packed size and CRC-32.
+  virtual bool Seekable() = 0;
+  virtual void Write(std::span<const uint8_t> Bytes) = 0;
+  virtual void WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) = 0;
+};
+
 // The launcher with Installer carried in place of its quillmoor_full.exe. WrapError when the
 // launcher is not a Windows program of the shape the build makes, has no form data or no file
 // storage in it, when anything of it is damaged, or when Installer is empty, no Windows program
 // or more than the pack format can hold.
 WrapResult WrapLauncher(std::span<const uint8_t> Launcher, std::span<const uint8_t> Installer);
+
+// The same program, written to Out while the installer is read, in parts of about a megabyte
+// packed block by block: the memory used is the launcher's size and a few megabytes, whatever
+// the installer's size. Out gets the file's head with the lengths not yet known, the packed
+// blocks, the tail, then the head again with the lengths, CRC-32 and checksum (or, when Out is
+// not seekable, the installer is packed twice and Out written in order). The same refusals as
+// WrapLauncher; those about the launcher and the installer's size (empty, more than the pack
+// format holds, a result Windows would not load, judged by the largest packed size the installer
+// can have) come before anything is read of the installer or written to Out. An installer whose
+// reading fails, or whose length differs from its Size, raises std::runtime_error or WrapError
+// part-way; the caller then discards what Out has received.
+WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSource& Installer,
+                                 TProgramSink& Out);
 
 }  // namespace sfpack
