@@ -365,6 +365,15 @@ bool Start(const std::string& program, const std::wstring& temp, Run& run) {
       kStartTimeoutMs);
   Check(run.window != nullptr, "window \"Installation\" shown, TEMP " + Utf8(temp));
   if (run.window) return true;
+  DWORD code = 0;
+  GetExitCodeProcess(run.process.hProcess, &code);
+  if (code == STILL_ACTIVE) {
+    for (HWND hwnd : TopLevelWindows("", run.process.dwProcessId, false))
+      std::printf("info: the program has a window \"%s\" (%s) %s\n", WindowTitle(hwnd).c_str(),
+                  ClassName(hwnd).c_str(), Utf8(BoxMessage(hwnd)).c_str());
+  } else {
+    std::printf("info: the program ended with exit code %lu\n", static_cast<unsigned long>(code));
+  }
   TerminateProcess(run.process.hProcess, 99);
   CloseHandle(run.process.hThread);
   CloseHandle(run.process.hProcess);
