@@ -5,15 +5,20 @@
 // byte for byte the linker's program is shown on the win32 build's launchers.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "storage/Crc32.h"
 #include "storage/acFileStorage.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "tools/fileio/WholeFile.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
 #include "tools/sfpack/LauncherWrap.h"
@@ -151,6 +156,155 @@ TEST(WrapTest, RefusesWhatItCannotWrap) {
     const Bytes cut(launcher.begin(), launcher.begin() + static_cast<std::ptrdiff_t>(n));
     EXPECT_THROW(sfpack::WrapLauncher(cut, installer), sfpack::WrapError) << n;
   }
+}
+
+// The installer from memory, handed out in uneven pieces; it may claim another size than it has,
+// and its reading may fail once FailAt bytes are read.
+class TMemoryInstaller : public sfpack::TInstallerSource {
+ public:
+  TMemoryInstaller(const Bytes& Data, uint64_t Claimed, size_t FailAt = SIZE_MAX)
+      : data_(Data), claimed_(Claimed), failAt_(FailAt) {}
+  uint64_t Size() const override { return claimed_; }
+  size_t Read(uint8_t* Into, size_t Count) override {
+    if (pos_ >= failAt_) throw std::runtime_error("read error");
+    const size_t n = std::min({Count, data_.size() - pos_, size_t{70001}});
+    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(pos_), n, Into);
+    pos_ += n;
+    read_ += n;
+    return n;
+  }
+  void Rewind() override { pos_ = 0; }
+  size_t read_ = 0;
+
+ private:
+  const Bytes& data_;
+  uint64_t claimed_;
+  size_t failAt_;
+  size_t pos_ = 0;
+};
+
+class TMemoryProgram : public sfpack::TProgramSink {
+ public:
+  explicit TMemoryProgram(bool Seekable) : seekable_(Seekable) {}
+  bool Seekable() override { return seekable_; }
+  void Write(std::span<const uint8_t> B) override { bytes.insert(bytes.end(), B.begin(), B.end()); }
+  void WriteAt(uint64_t At, std::span<const uint8_t> B) override {
+    ASSERT_TRUE(seekable_ && At + B.size() <= bytes.size());
+    std::copy(B.begin(), B.end(), bytes.begin() + static_cast<std::ptrdiff_t>(At));
+  }
+  Bytes bytes;
+
+ private:
+  bool seekable_;
+};
+
+TEST(WrapTest, StreamedGivesTheProgramOfTheWholeWrap) {
+  const Bytes launcher = Seed("linker_layout.exe");
+  // Around the block (65,533) and part (16 blocks) boundaries, and a PE header beyond the first
+  // part, as written to a file and in order only.
+  Bytes farHeader = Program(3'000'000);
+  Set32(farHeader, 0x3C, 2'500'001);
+  std::copy_n("PE\0\0", 4, farHeader.begin() + 2'500'001);
+  std::vector<Bytes> installers = {
+      Program(0x44),           Program(65533),          Program(65534), Program(65533 * 16),
+      Program(65533 * 16 + 1), Program(65533 * 40 + 7), farHeader};
+  for (const Bytes& installer : installers) {
+    const sfpack::WrapResult whole = sfpack::WrapLauncher(launcher, installer);
+    for (const bool seekable : {true, false}) {
+      SCOPED_TRACE(std::to_string(installer.size()) + (seekable ? " seekable" : " in order"));
+      TMemoryInstaller in(installer, installer.size());
+      TMemoryProgram out(seekable);
+      const sfpack::WrapSummary s = sfpack::WrapLauncherStreamed(launcher, in, out);
+      EXPECT_TRUE(out.bytes == whole.program);
+      EXPECT_EQ(std::tie(s.carriedName, s.replacedSize, s.packSize, s.crc, s.crcRecorded),
+                std::tie(whole.carriedName, whole.replacedSize, whole.packSize, whole.crc,
+                         whole.crcRecorded));
+    }
+  }
+}
+
+TEST(WrapTest, StreamedRefusesAndReadsNothingBeforeTheSizesPass) {
+  const Bytes launcher = Seed("linker_layout.exe");
+  const Bytes installer = Program(200'000);
+  Bytes farMissing = Program(3'000'000);
+  Set32(farMissing, 0x3C, 2'500'001);
+  struct Case {
+    const Bytes& data;
+    uint64_t claimed;
+    const char* message;
+    bool readsNothing;
+  };
+  const Bytes none, one(1, 'M');
+  const std::vector<Case> cases = {
+      {none, 0, "installer is empty", true},
+      {one, 1, "not a Windows program", false},
+      {farMissing, farMissing.size(), "not a Windows program", false},
+      // Claimed sizes of a file that is not there: the result's size decides before any read.
+      {installer, 0x7FFDE000, "too large for Windows to load", true},
+      {installer, 0x90000000, "resource section would be too large", true},
+      {installer, 0x100000000, "larger than the pack format holds", true},
+      {installer, installer.size() + 1, "became shorter", false},
+      {installer, installer.size() - 1, "grew", false},
+  };
+  for (const Case& c : cases) {
+    for (const bool seekable : {true, false}) {
+      TMemoryInstaller in(c.data, c.claimed);
+      TMemoryProgram out(seekable);
+      try {
+        sfpack::WrapLauncherStreamed(launcher, in, out);
+        ADD_FAILURE() << c.message << ": accepted";
+      } catch (const sfpack::WrapError& e) {
+        EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+      }
+      if (c.readsNothing) EXPECT_EQ(in.read_ + out.bytes.size(), 0u) << c.message;
+    }
+  }
+}
+
+// Through the partial output file: a read failing part-way, a sparse installer past 2 GiB.
+TEST(WrapTest, StreamedFailureLeavesTheOutputAsItWas) {
+  namespace fs = std::filesystem;
+  const fs::path dir = fs::temp_directory_path() / ("wrap-stream-" + std::to_string(getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string outPath = (dir / "out.exe").string(), sparse = (dir / "big.exe").string();
+  const Bytes old = {'o', 'l', 'd'};
+  WriteWholeFile(outPath, old);
+  const Bytes launcher = Seed("linker_layout.exe");
+  const Bytes installer = Program(5'000'000);
+  WriteWholeFile(sparse, Program(0x44));
+  fs::resize_file(sparse, 0xA0000000);  // 2.5 GiB, sparse
+  class TOut : public sfpack::TProgramSink {
+   public:
+    explicit TOut(const std::string& Path) : file(Path, ".p") {}
+    bool Seekable() override { return file.Seekable(); }
+    void Write(std::span<const uint8_t> B) override { file.Write(B); }
+    void WriteAt(uint64_t At, std::span<const uint8_t> B) override { file.WriteAt(At, B); }
+    TFileReplacement file;
+  };
+  class TFileSource : public sfpack::TInstallerSource {
+   public:
+    explicit TFileSource(const std::string& Path) : file(Path) {}
+    uint64_t Size() const override { return file.Size(); }
+    size_t Read(uint8_t* Into, size_t Count) override { return file.Read(Into, Count); }
+    void Rewind() override { file.Rewind(); }
+    TFileReader file;
+  };
+  for (const size_t failAt : {size_t{0}, size_t{2'000'000}, SIZE_MAX}) {
+    SCOPED_TRACE(failAt);
+    TMemoryInstaller in(installer, installer.size(), failAt);
+    TFileSource big(sparse);
+    sfpack::TInstallerSource& source =
+        failAt == SIZE_MAX ? static_cast<sfpack::TInstallerSource&>(big) : in;
+    EXPECT_ANY_THROW({
+      TOut out(outPath);
+      sfpack::WrapLauncherStreamed(launcher, source, out);
+      out.file.Commit();
+    });
+    EXPECT_EQ(ReadWholeFile(outPath), old);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 2);
+  }
+  fs::remove_all(dir);
 }
 
 }  // namespace
