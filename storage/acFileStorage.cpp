@@ -478,7 +478,7 @@ void TStoredFile::Place(const std::string& FileName, bool CreatePath) {
   }
 }
 
-bool TStoredFile::ForEachBlock(const TBlockSink& Take) const {
+bool TStoredFile::ForEachPart(const TBlockSink& Take) const {
   if (!packed_.empty()) {
     size_t unpacked = 0;
     return UnpackArea(packed_, nullptr, fileSize_, unpacked, Take);
@@ -492,7 +492,7 @@ bool TStoredFile::ForEachBlock(const TBlockSink& Take) const {
 
 uint32_t TStoredFile::ContentCrc32() const {
   uint32_t crc = 0;
-  if (!ForEachBlock([&crc](const uint8_t* Bytes, size_t Count) {
+  if (!ForEachPart([&crc](const uint8_t* Bytes, size_t Count) {
         crc = UpdateCrc32(crc, {Bytes, Count});
         return true;
       }))
@@ -515,7 +515,7 @@ bool TStoredFile::SameContent(HANDLE File) const {
   if (SetFilePointer(File, 0, nullptr, FILE_BEGIN) != 0) return false;
   std::vector<uint8_t> buffer;
   uint32_t crc = 0;
-  const bool same = ForEachBlock([File, &buffer, &crc](const uint8_t* Bytes, size_t Count) {
+  const bool same = ForEachPart([File, &buffer, &crc](const uint8_t* Bytes, size_t Count) {
     buffer.resize(Count);
     DWORD read = 0;
     crc = UpdateCrc32(crc, {Bytes, Count});
@@ -544,7 +544,7 @@ TExtraction TStoredFile::WriteDataTo(const std::string& FileName, uint32_t& Crc)
   bool cancelled = false;
   uint64_t done = 0;
   Crc = 0;
-  const bool complete = ForEachBlock([&](const uint8_t* Bytes, size_t Count) {
+  const bool complete = ForEachPart([&](const uint8_t* Bytes, size_t Count) {
     DWORD written = 0;
     if (!WriteFile(file.Get(), Bytes, static_cast<DWORD>(Count), &written, nullptr) ||
         written != Count) {

@@ -168,8 +168,8 @@ class TStoredFile : public TacAddon {
   // by folders: an unknown target folder must not become the current drive's root). A write that
   // fails or falls short leaves no file behind. Written files are recorded for removal when the
   // storage's AutoExtract.RemoveOnTerminate is set; such a file is also held by the storage until
-  // its removal (see TacFileStorage), and counts as written only when, once held, it still holds
-  // Data.
+  // its removal (see TacFileStorage), and counts as written only when, once held, it reads back
+  // with the CRC-32 of what went into it.
   virtual bool ExtractToFile(const std::string& FileName, bool CreatePath);
 
   // What the last ExtractToFile came to.
@@ -201,7 +201,7 @@ class TStoredFile : public TacAddon {
   TExtraction WriteDataTo(const std::string& FileName, uint32_t& Crc) const;
   // Hands the content to Take part by part (see TBlockSink); false when Take stopped or the
   // packed bytes proved damaged.
-  bool ForEachBlock(const TBlockSink& Take) const;
+  bool ForEachPart(const TBlockSink& Take) const;
   // Whether the content has the expected CRC-32 (true when none is expected); one pass, once.
   bool ConfirmCrc() const;
   EReadError Damaged() const;
@@ -213,7 +213,8 @@ class TStoredFile : public TacAddon {
   std::string fileName_;
   uint32_t fileSize_ = 0;
   mutable TMemoryStream data_;
-  // The checked packed bytes in the program's resource while Data has not been unpacked yet.
+  // The packed bytes in the program's resource (their block framing checked) while Data has not
+  // been unpacked yet.
   mutable std::span<const uint8_t> packed_;
   TExtraction extraction_;
   std::optional<uint32_t> expectedCrc_;
