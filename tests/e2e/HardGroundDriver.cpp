@@ -122,10 +122,34 @@ std::vector<HWND> OtherWindows(DWORD launcher) {
   return others;
 }
 
+// Presses the button and waits for the launcher's message box or an installer window; a press
+// without either is repeated (at most three times, each told in a line), as a user would press
+// again when input got lost. Returns the box, if one came up.
+HWND PressForBox(Run& run, const std::string& what) {
+  const DWORD pid = run.process.dwProcessId;
+  HWND box = nullptr;
+  for (int tries = 1; tries <= 3 && box == nullptr && SetupWindows().empty(); ++tries) {
+    Activate(run.window);
+    ClickButton(run.window);
+    WaitUntil(
+        [&] {
+          box = MessageBoxOf(pid);
+          return box != nullptr || !SetupWindows().empty();
+        },
+        kTimeoutMs / 3);
+    if (box == nullptr && SetupWindows().empty()) {
+      std::printf("info: %s had no effect\n", what.c_str());
+      DescribeInputState();
+    }
+  }
+  if (box != nullptr)
+    std::printf("info: the box's message: %s\n", Utf8(Flat(BoxMessage(box))).c_str());
+  return box;
+}
+
 // Presses the button twice, each time expecting the launcher's error box with that first line
 // and the sentences given, confirms it and expects the window to stay. Afterwards no installer and
-// no window of another program (Explorer on a folder, say) has come up. As with the installer, a
-// press without any effect is repeated (at most three times).
+// no window of another program (Explorer on a folder, say) has come up.
 void ExpectBoxOnButton(Run& run, const std::wstring& firstLine,
                        const std::vector<std::wstring>& sentences) {
   const DWORD pid = run.process.dwProcessId;
@@ -133,25 +157,10 @@ void ExpectBoxOnButton(Run& run, const std::wstring& firstLine,
   std::wstring first;
   for (int press = 1; press <= 2; ++press) {
     const std::string what = "press " + Str(press) + " on the button";
-    HWND box = nullptr;
-    for (int tries = 1; tries <= 3 && box == nullptr && SetupWindows().empty(); ++tries) {
-      Activate(run.window);
-      ClickButton(run.window);
-      WaitUntil(
-          [&] {
-            box = MessageBoxOf(pid);
-            return box != nullptr || !SetupWindows().empty();
-          },
-          kTimeoutMs / 3);
-      if (box == nullptr && SetupWindows().empty()) {
-        std::printf("info: %s had no effect\n", what.c_str());
-        DescribeInputState();
-      }
-    }
+    HWND box = PressForBox(run, what);
     Check(box != nullptr, what + ": an error box of the launcher appears");
     if (box == nullptr) break;
     const std::wstring text = BoxMessage(box);
-    std::printf("info: the box's message: %s\n", Utf8(Flat(text)).c_str());
     Check(WindowTitle(box) == kTitle, "its caption is \"" + WindowTitle(box) + "\"");
     const size_t lineEnd = text.find_first_of(L"\r\n");
     Check(text.substr(0, lineEnd) == firstLine && lineEnd != std::wstring::npos,
@@ -184,29 +193,16 @@ void ExpectBoxOnButton(Run& run, const std::wstring& firstLine,
   Check(added.empty(), "no window of another program opened" + titles);
 }
 
-// One press on the button (repeated when it has no effect at all, as in ExpectSetups) either
-// starts the installer, one installer window, or shows the box whose first line is NOT_STARTED and
-// starts nothing.
+// A press on the button either starts the installer, one installer window, or shows the box whose
+// first line is NOT_STARTED and starts nothing.
 void ExpectStartedOrNotStarted(Run& run, const std::wstring& notStarted) {
-  const DWORD pid = run.process.dwProcessId;
-  HWND box = nullptr;
-  for (int tries = 1; tries <= 3 && box == nullptr && SetupWindows().empty(); ++tries) {
-    Activate(run.window);
-    ClickButton(run.window);
-    WaitUntil(
-        [&] {
-          box = MessageBoxOf(pid);
-          return box != nullptr || !SetupWindows().empty();
-        },
-        kTimeoutMs / 3);
-  }
+  HWND box = PressForBox(run, "a click on the button");
   if (box == nullptr) {
     const size_t shown = SetupWindows().size();
     Check(shown == 1, "the button started the installer: " + Str(static_cast<long>(shown)) +
                           " installer window(s)");
   } else {
     const std::wstring text = BoxMessage(box);
-    std::printf("info: the box's message: %s\n", Utf8(Flat(text)).c_str());
     Check(WindowTitle(box) == kTitle && text.rfind(notStarted, 0) == 0 &&
               text.size() > notStarted.size() && SetupWindows().empty(),
           "the button did not start the installer, and the box says so: \"" + Utf8(notStarted) +
