@@ -242,17 +242,37 @@ HANDLE CreateForWriting(const std::string& FileName) {
                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// Writes all Count bytes, going on after a write that took only some of them (Wine reports a
+// short write when the disk fills, and the error only on the next one); false with the system's
+// error code in Error when a write fails or takes nothing.
+bool WriteAll(HANDLE File, const uint8_t* Bytes, size_t Count, DWORD& Error) {
+  while (Count > 0) {
+    DWORD written = 0;
+    if (!WriteFile(File, Bytes, static_cast<DWORD>(Count), &written, nullptr)) {
+      Error = GetLastError();
+      return false;
+    }
+    if (written == 0) {
+      Error = ERROR_HANDLE_DISK_FULL;
+      return false;
+    }
+    Bytes += written;
+    Count -= written;
+  }
+  return true;
+}
+
 // Clears the read-only, hidden and system attributes of a file at Path, which make CREATE_ALWAYS
-// fail with ERROR_ACCESS_DENIED; true when the file had any of them and lost them.
-bool ClearBlockingAttributes(const std::string& Path) {
+// fail with ERROR_ACCESS_DENIED and the removal at the end fail.
+void ClearBlockingAttributes(const std::string& Path) {
   constexpr DWORD kBlocking =
       FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
   const DWORD attributes = GetFileAttributesA(Path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
       (attributes & kBlocking) == 0)
-    return false;
+    return;
   const DWORD kept = attributes & ~kBlocking;
-  return SetFileAttributesA(Path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL) != 0;
+  SetFileAttributesA(Path.c_str(), kept != 0 ? kept : FILE_ATTRIBUTE_NORMAL);
 }
 
 // Why FileName could not be opened for writing, from the open's error code.
@@ -531,24 +551,22 @@ bool TStoredFile::SameContent(HANDLE File) const {
 }
 
 TExtraction TStoredFile::WriteDataTo(const std::string& FileName, uint32_t& Crc) const {
+  // Cleared before the open, not only when it is refused: where the open of such a file succeeds
+  // (Wine, for one, lets an administrator open a read-only file for writing), the file would keep
+  // them, and a read-only file could not be removed at the end.
+  ClearBlockingAttributes(FileName);
   TFileHandle file(CreateForWriting(FileName));
   DWORD error = GetLastError();
-  if (!file && error == ERROR_ACCESS_DENIED && ClearBlockingAttributes(FileName)) {
-    file = TFileHandle(CreateForWriting(FileName));
-    error = GetLastError();
-  }
   if (!file) return {OpenFailure(FileName, error), FileName, error};
 
   // One pass over the content: each part is unpacked, written and added to the CRC-32.
   error = 0;
-  bool cancelled = false;
+  bool failed = false, cancelled = false;
   uint64_t done = 0;
   Crc = 0;
   const bool complete = ForEachPart([&](const uint8_t* Bytes, size_t Count) {
-    DWORD written = 0;
-    if (!WriteFile(file.Get(), Bytes, static_cast<DWORD>(Count), &written, nullptr) ||
-        written != Count) {
-      error = GetLastError();
+    if (!WriteAll(file.Get(), Bytes, Count, error)) {
+      failed = true;
       return false;
     }
     Crc = UpdateCrc32(Crc, {Bytes, Count});
@@ -559,7 +577,7 @@ TExtraction TStoredFile::WriteDataTo(const std::string& FileName, uint32_t& Crc)
   file.Close();
   TExtractState state = esPlaced;
   if (!complete) {
-    state = cancelled ? esCancelled : error != 0 ? esWriteFailed : esDamaged;
+    state = cancelled ? esCancelled : failed ? esWriteFailed : esDamaged;
   } else if (expectedCrc_ && Crc != *expectedCrc_) {
     state = esDamaged;
   }

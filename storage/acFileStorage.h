@@ -196,8 +196,8 @@ class TStoredFile : public TacAddon {
   void ReadRaw(TStream& Stream, uint32_t Size);
   // Opens, writes and closes FileName in one pass over the content, giving the content's CRC-32 in
   // Crc: the state esPlaced, or the failure with the system's reason. A file in the way that is
-  // read-only, hidden or a system file loses those attributes and is tried once more; a failed,
-  // short, damaged or cancelled write deletes what was written.
+  // read-only, hidden or a system file loses those attributes first; a failed, short, damaged or
+  // cancelled write deletes what was written.
   TExtraction WriteDataTo(const std::string& FileName, uint32_t& Crc) const;
   // Hands the content to Take part by part (see TBlockSink); false when Take stopped or the
   // packed bytes proved damaged.
