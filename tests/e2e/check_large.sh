@@ -17,7 +17,8 @@ fresh_work_folder "$work" large-run
 dir=$work/wineprefix/drive_c/e2e
 finish() {
   wine_env_stop
-  rm -f "$work"/*.bin "$dir"/*.bin "$dir"/Project1_large.exe "$dir"/Project1_stop.exe
+  # The TEMP folders too: a launcher the driver had to end can leave a partly written installer.
+  rm -rf "$work"/*.bin "$dir"/*.bin "$dir"/Project1_large.exe "$dir"/Project1_stop.exe "$dir"/temp-*
 }
 trap finish EXIT
 
