@@ -1,5 +1,6 @@
 #include "tools/fileio/WholeFile.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -14,21 +15,39 @@ namespace {
 // Names of partial files tried before giving up: each taken one was left by another run.
 constexpr int kNameAttempts = 100;
 
+// Up to Count bytes of File into Into; fewer only at its end. std::runtime_error naming Path when
+// a read fails.
+size_t ReadUpTo(std::FILE* File, uint8_t* Into, size_t Count, const std::string& Path) {
+  size_t done = 0;
+  while (done < Count) {
+    const size_t got = std::fread(Into + done, 1, Count - done, File);
+    done += got;
+    if (got == 0) {
+      if (std::ferror(File)) throw std::runtime_error("cannot read " + Path);
+      break;
+    }
+  }
+  return done;
+}
+
 }  // namespace
 
+// C stdio rather than std::ifstream::read: with MinGW's C++ runtime, a read of a megabyte that met
+// the end of a file did not come back under Wine (sfpack.exe hung on every file).
 std::vector<uint8_t> ReadWholeFile(const std::string& Path) {
-  std::ifstream in(Path, std::ios::binary);
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(Path.c_str(), "rb"),
+                                                           &std::fclose);
   if (!in) throw std::runtime_error("cannot open " + Path);
   // In parts of a megabyte, so that a file of unknown size (a pipe) is read as well.
   std::vector<uint8_t> data;
   constexpr size_t kPart = 1 << 20;
-  while (in) {
+  for (;;) {
     const size_t had = data.size();
     data.resize(had + kPart);
-    in.read(reinterpret_cast<char*>(data.data() + had), kPart);
-    data.resize(had + static_cast<size_t>(in.gcount()));
+    const size_t got = ReadUpTo(in.get(), data.data() + had, kPart, Path);
+    data.resize(had + got);
+    if (got < kPart) break;
   }
-  if (in.bad()) throw std::runtime_error("cannot read " + Path);
   data.shrink_to_fit();
   return data;
 }
@@ -131,7 +150,8 @@ void ReplaceFileWhole(const std::string& Path, std::span<const uint8_t> Data,
   out.Commit();
 }
 
-TFileReader::TFileReader(const std::string& Path) : path_(Path), in_(Path, std::ios::binary) {
+TFileReader::TFileReader(const std::string& Path)
+    : path_(Path), in_(std::fopen(Path.c_str(), "rb"), &std::fclose) {
   if (!in_) throw std::runtime_error("cannot open " + Path);
   std::error_code ec;
   size_ = fs::file_size(Path, ec);
@@ -139,15 +159,13 @@ TFileReader::TFileReader(const std::string& Path) : path_(Path), in_(Path, std::
 }
 
 size_t TFileReader::Read(uint8_t* Into, size_t Count) {
-  in_.read(reinterpret_cast<char*>(Into), static_cast<std::streamsize>(Count));
-  if (in_.bad()) throw std::runtime_error("cannot read " + path_);
-  return static_cast<size_t>(in_.gcount());
+  return ReadUpTo(in_.get(), Into, Count, path_);
 }
 
 void TFileReader::Rewind() {
-  in_.clear();
-  in_.seekg(0);
-  if (!in_) throw std::runtime_error("cannot read " + path_ + " again");
+  if (std::fseek(in_.get(), 0, SEEK_SET) != 0)
+    throw std::runtime_error("cannot read " + path_ + " again");
+  std::clearerr(in_.get());
 }
 
 bool SameFile(const std::string& A, const std::string& B) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <memory>
 #include <span>
@@ -70,7 +71,7 @@ class TFileReader {
 
  private:
   std::string path_;
-  std::ifstream in_;
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in_;
   uint64_t size_ = 0;
 };
 
