@@ -245,26 +245,39 @@ TPass PackInstaller(TInstallerSource& In, uint64_t Size, uint64_t At, TProgramSi
   return pass;
 }
 
+const std::string kDamaged = "damaged or unexpected program file";
+
+// The launcher's form data (a part of Launcher's bytes) and where the file storage's StoredData
+// lies in it; WrapError when the launcher is no Windows program, is damaged, or has neither.
+struct TLauncherForm {
+  std::span<const uint8_t> form;
+  FormBinaryLocation storage;
+};
+TLauncherForm FindLauncherForm(std::span<const uint8_t> Launcher) {
+  if (!PeFile::IsPeFile(Launcher)) throw WrapError("the launcher is not a Windows program");
+  const PeFile pe = Checked(kDamaged, [&] { return PeFile(Launcher); });
+  const auto form = Checked(kDamaged, [&] { return pe.Resource(kRtRcData, kFormResource); });
+  if (!form) throw WrapError("the launcher has no form data (RCDATA TFORM1)");
+  return {*form, FindStorage(*form)};
+}
+
 }  // namespace
 
 WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSource& Installer,
                                  TProgramSink& Out) {
-  if (!PeFile::IsPeFile(Launcher)) throw WrapError("the launcher is not a Windows program");
-  const std::string damaged = "damaged or unexpected program file";
-  const PeFile pe = Checked(damaged, [&] { return PeFile(Launcher); });
-  const auto form = Checked(damaged, [&] { return pe.Resource(kRtRcData, kFormResource); });
-  if (!form) throw WrapError("the launcher has no form data (RCDATA TFORM1)");
-  const FormBinaryLocation storage = FindStorage(*form);
+  const TLauncherForm found = FindLauncherForm(Launcher);
+  const std::span<const uint8_t> form = found.form;
+  const FormBinaryLocation storage = found.storage;
   const uint64_t size = Installer.Size();
   CheckInstallerSize(size);
 
   WrapSummary summary;
-  const TPackAround pack = PackAround(form->subspan(storage.offset, storage.size), size, summary);
-  const PeRewriter rewriter = Checked(damaged, [&] { return PeRewriter(Launcher); });
+  const TPackAround pack = PackAround(form.subspan(storage.offset, storage.size), size, summary);
+  const PeRewriter rewriter = Checked(kDamaged, [&] { return PeRewriter(Launcher); });
   ResourceTree tree =
-      Checked(damaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
+      Checked(kDamaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
   ResourceTree::Data* formData = tree.Find(kRtRcData, kFormResource);
-  if (!formData) throw WrapError(damaged + ": the form data lies outside the resource section");
+  if (!formData) throw WrapError(kDamaged + ": the form data lies outside the resource section");
   ResourceTree::Data* recorded = tree.Find(kRtRcData, kInstallerCrcResource);
   if (recorded && !RecordedCrc(recorded->bytes))
     throw WrapError("INSTALLERCRC is not 4 bytes long");
@@ -273,8 +286,8 @@ WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSo
 
   // The form data: the bytes before StoredData (its length field last), the pack's head, the
   // installer's blocks (the gap), the pack's tail, the bytes after StoredData.
-  const auto formBefore = form->first(storage.offset);
-  const auto formAfter = form->subspan(storage.offset + storage.size);
+  const auto formBefore = form.first(storage.offset);
+  const auto formAfter = form.subspan(storage.offset + storage.size);
   formData->bytes.assign(formBefore.begin(), formBefore.end());
   formData->bytes.insert(formData->bytes.end(), pack.head.begin(), pack.head.end());
   formData->bytes.insert(formData->bytes.end(), pack.tail.begin(), pack.tail.end());
@@ -320,23 +333,20 @@ WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSo
 }
 
 WrapResult WrapLauncher(std::span<const uint8_t> Launcher, std::span<const uint8_t> Installer) {
-  if (!PeFile::IsPeFile(Launcher)) throw WrapError("the launcher is not a Windows program");
-  const std::string damaged = "damaged or unexpected program file";
-  const PeFile pe = Checked(damaged, [&] { return PeFile(Launcher); });
-  const auto form = Checked(damaged, [&] { return pe.Resource(kRtRcData, kFormResource); });
-  if (!form) throw WrapError("the launcher has no form data (RCDATA TFORM1)");
-  const FormBinaryLocation storage = FindStorage(*form);
+  const TLauncherForm found = FindLauncherForm(Launcher);
+  const std::span<const uint8_t> form = found.form;
+  const FormBinaryLocation storage = found.storage;
   CheckInstaller(Installer);
 
   WrapResult result;
   const std::vector<uint8_t> pack =
-      ReplaceCarried(form->subspan(storage.offset, storage.size), Installer, result);
-  const PeRewriter rewriter = Checked(damaged, [&] { return PeRewriter(Launcher); });
+      ReplaceCarried(form.subspan(storage.offset, storage.size), Installer, result);
+  const PeRewriter rewriter = Checked(kDamaged, [&] { return PeRewriter(Launcher); });
   ResourceTree tree =
-      Checked(damaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
+      Checked(kDamaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
   ResourceTree::Data* formData = tree.Find(kRtRcData, kFormResource);
-  if (!formData) throw WrapError(damaged + ": the form data lies outside the resource section");
-  formData->bytes = SpliceForm(*form, storage, pack);
+  if (!formData) throw WrapError(kDamaged + ": the form data lies outside the resource section");
+  formData->bytes = SpliceForm(form, storage, pack);
   RecordCrc(tree, result, Installer);
   result.packSize = pack.size();
   result.program = Checked("cannot write the program",
