@@ -2,9 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <system_error>
+#include <utility>
 
 #include "tools/fileio/NewFile.h"
 
@@ -30,13 +30,30 @@ size_t ReadUpTo(std::FILE* File, uint8_t* Into, size_t Count, const std::string&
   return done;
 }
 
+// Writes all of Data to File; false when a write fails.
+bool WriteAll(std::FILE* File, std::span<const uint8_t> Data) {
+  return std::fwrite(Data.data(), 1, Data.size(), File) == Data.size();
+}
+
+// Opens Path for writing from its start, emptied; std::runtime_error naming it when it cannot.
+wholefile::TCFile OpenForWriting(const std::string& Path) {
+  wholefile::TCFile out(std::fopen(Path.c_str(), "wb"), &std::fclose);
+  if (!out) throw std::runtime_error("cannot write " + Path);
+  return out;
+}
+
+// Closes File, which holds Path; std::runtime_error when the bytes still buffered cannot be
+// written.
+void Close(wholefile::TCFile File, const std::string& Path) {
+  if (std::fclose(File.release()) != 0) throw std::runtime_error("cannot write " + Path);
+}
+
 }  // namespace
 
-// C stdio rather than std::ifstream::read: with MinGW's C++ runtime, a read of a megabyte that met
-// the end of a file did not come back under Wine (sfpack.exe hung on every file).
+// C stdio, as everywhere in this file: the C++ file streams are kept out of sfpack.exe (see
+// WholeFile.h; through them, a read of a megabyte that met the end of a file never came back).
 std::vector<uint8_t> ReadWholeFile(const std::string& Path) {
-  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(std::fopen(Path.c_str(), "rb"),
-                                                           &std::fclose);
+  const wholefile::TCFile in(std::fopen(Path.c_str(), "rb"), &std::fclose);
   if (!in) throw std::runtime_error("cannot open " + Path);
   // In parts of a megabyte, so that a file of unknown size (a pipe) is read as well.
   std::vector<uint8_t> data;
@@ -53,10 +70,9 @@ std::vector<uint8_t> ReadWholeFile(const std::string& Path) {
 }
 
 void WriteWholeFile(const std::string& Path, std::span<const uint8_t> Data) {
-  std::ofstream out(Path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(Data.data()), static_cast<std::streamsize>(Data.size()));
-  out.close();
-  if (!out) throw std::runtime_error("cannot write " + Path);
+  auto out = OpenForWriting(Path);
+  if (!WriteAll(out.get(), Data)) throw std::runtime_error("cannot write " + Path);
+  Close(std::move(out), Path);
 }
 
 TFileReplacement::TFileReplacement(const std::string& Path, const std::string& TemporarySuffix)
@@ -68,8 +84,7 @@ TFileReplacement::TFileReplacement(const std::string& Path, const std::string& T
   // directory makes it fail.
   if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_symlink(status) &&
       !fs::is_directory(status)) {
-    device_.open(Path, std::ios::binary | std::ios::trunc);
-    if (!device_) throw std::runtime_error("cannot write " + Path);
+    device_ = OpenForWriting(Path);
     return;
   }
   // Beside the target, so that the rename stays on one volume and cannot become a copy; under a
@@ -107,9 +122,7 @@ void TFileReplacement::Fail(const std::exception& Reason) {
 
 void TFileReplacement::Write(std::span<const uint8_t> Data) {
   if (!file_) {
-    device_.write(reinterpret_cast<const char*>(Data.data()),
-                  static_cast<std::streamsize>(Data.size()));
-    if (!device_) throw std::runtime_error("cannot write " + path_);
+    if (!WriteAll(device_.get(), Data)) throw std::runtime_error("cannot write " + path_);
     return;
   }
   try {
@@ -130,8 +143,7 @@ void TFileReplacement::WriteAt(uint64_t Offset, std::span<const uint8_t> Data) {
 
 void TFileReplacement::Commit() {
   if (!file_) {
-    device_.close();
-    if (!device_) throw std::runtime_error("cannot write " + path_);
+    Close(std::move(device_), path_);
     return;
   }
   try {

@@ -1,10 +1,15 @@
 // Whole-file reading and writing for the command-line tools (formconv, sfpack): a file in one
 // piece, and an output that is either complete or not written at all.
+//
+// Files are read and written through C stdio and the system's own calls, never through the C++
+// file streams: sfpack.exe is compiled against one C++ runtime's headers and linked with another
+// whose std::basic_filebuf is larger (see runtime/CMakeLists.txt); its link fails if code of ours
+// in it constructs a std::ifstream, std::ofstream or std::fstream.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <exception>
 #include <memory>
 #include <span>
 #include <string>
@@ -27,15 +32,18 @@ void WriteWholeFile(const std::string& Path, std::span<const uint8_t> Data);
 void ReplaceFileWhole(const std::string& Path, std::span<const uint8_t> Data,
                       const std::string& TemporarySuffix);
 
+namespace wholefile {
+class TNewFile;
+// A C stdio file, closed when it goes.
+using TCFile = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+}  // namespace wholefile
+
 // The streaming form of ReplaceFileWhole: the bytes go into the same new file beside Path as they
 // come (Write in order; WriteAt over bytes already written, for headers known only at the end),
 // and Commit flushes it and renames it to Path. Destroyed without Commit, after a failure of its
 // own or of whatever produces the bytes, it removes the new file and Path stays as it was. A
 // device or a pipe at Path is written through, in order only (Seekable is false). The new file is
 // created by the constructor. std::runtime_error naming Path when something fails.
-namespace wholefile {
-class TNewFile;
-}
 class TFileReplacement {
  public:
   TFileReplacement(const std::string& Path, const std::string& TemporarySuffix);
@@ -54,7 +62,7 @@ class TFileReplacement {
   std::string path_;
   std::string temporary_;  // the new file's name while it exists
   std::unique_ptr<wholefile::TNewFile> file_;
-  std::ofstream device_;
+  wholefile::TCFile device_{nullptr, &std::fclose};
 };
 
 // A file read in parts from its start: its size, taken when it is opened, then its bytes.
@@ -71,7 +79,7 @@ class TFileReader {
 
  private:
   std::string path_;
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in_;
+  wholefile::TCFile in_;
   uint64_t size_ = 0;
 };
 
