@@ -215,28 +215,63 @@ void PrintSigningNote(const std::string& Launcher, const std::string& Out) {
       Launcher.c_str(), Out.c_str(), Out.c_str(), Out.c_str());
 }
 
+// The installer file as wrap reads it.
+class TFileInstaller : public sfpack::TInstallerSource {
+ public:
+  explicit TFileInstaller(const std::string& Path) : file_(Path) {}
+  uint64_t Size() const override { return file_.Size(); }
+  size_t Read(uint8_t* Into, size_t Count) override { return file_.Read(Into, Count); }
+  void Rewind() override { file_.Rewind(); }
+
+ private:
+  TFileReader file_;
+};
+
+// OUT as wrap writes it: the new file beside it is created at the first write, once the
+// launcher and the installer's size have passed their checks.
+class TOutputFile : public sfpack::TProgramSink {
+ public:
+  explicit TOutputFile(const std::string& Path) : path_(Path) {}
+  bool Seekable() override { return File().Seekable(); }
+  void Write(std::span<const uint8_t> Bytes) override { File().Write(Bytes); }
+  void WriteAt(uint64_t Offset, std::span<const uint8_t> Bytes) override {
+    File().WriteAt(Offset, Bytes);
+  }
+  void Commit() { File().Commit(); }
+
+ private:
+  TFileReplacement& File() {
+    if (!file_) file_ = std::make_unique<TFileReplacement>(path_, ".sfpack-partial");
+    return *file_;
+  }
+  std::string path_;
+  std::unique_ptr<TFileReplacement> file_;
+};
+
 int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out) {
   for (const std::string* input : {&Launcher, &Installer}) {
     if (SameFile(Out, *input))
       throw std::runtime_error("the output " + Out + " is the input " + *input +
                                "; name another file");
   }
-  // Checked before reading it whole; a file that cannot be looked at is reported by the read.
-  std::error_code ec;
-  if (const uintmax_t size = fs::file_size(Installer, ec); !ec && size > UINT32_MAX)
+  // The installer's size is checked before anything is read.
+  TFileInstaller installer(Installer);
+  if (installer.Size() > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
   const Bytes launcher = ReadWholeFile(Launcher);
-  const Bytes installer = ReadWholeFile(Installer);
-  sfpack::WrapResult wrapped;
+  // The installer is read in parts and the program written as they are packed; a failure
+  // anywhere removes the partial output, leaving OUT as it was.
+  TOutputFile out(Out);
+  sfpack::WrapSummary wrapped;
   try {
-    wrapped = sfpack::WrapLauncher(launcher, installer);
+    wrapped = sfpack::WrapLauncherStreamed(launcher, installer, out);
   } catch (const sfpack::WrapError& e) {
     throw std::runtime_error(Launcher + ", " + Installer + ": " + e.what());
   }
-  ReplaceFileWhole(Out, wrapped.program, ".sfpack-partial");
-  std::printf("%s now carries %s: %zu bytes (was %u), StoredData %zu bytes\n", Out.c_str(),
-              wrapped.carriedName.c_str(), installer.size(), wrapped.replacedSize,
-              wrapped.packSize);
+  out.Commit();
+  std::printf("%s now carries %s: %llu bytes (was %u), StoredData %zu bytes\n", Out.c_str(),
+              wrapped.carriedName.c_str(), static_cast<unsigned long long>(installer.Size()),
+              wrapped.replacedSize, wrapped.packSize);
   if (wrapped.crcRecorded) std::printf("recorded CRC-32 %08X\n", wrapped.crc);
   if (wrapped.signatureRemoved) PrintSigningNote(Launcher, Out);
   return 0;
