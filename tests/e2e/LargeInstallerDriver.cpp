@@ -162,7 +162,9 @@ Sighting Watch(Run& run, DWORD timeoutMs, bool closeProgress, const std::wstring
                     Exists(file) ? kInstallerName : "no file",
                     static_cast<unsigned long long>(FileSizeOf(file)));
         PostMessageA(progress, WM_CLOSE, 0, 0);
-        seen.closedAtMs = GetTickCount() - start;
+        // This poll's time: taken later, it would lie past "now", and the unsigned wait below
+        // would count as already over.
+        seen.closedAtMs = seen.progressAtMs;
       }
     }
     if (progress != nullptr && main != nullptr) seen.bothVisible = true;
