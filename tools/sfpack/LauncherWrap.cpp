@@ -264,15 +264,20 @@ TLauncherForm FindLauncherForm(std::span<const uint8_t> Launcher) {
 }  // namespace
 
 WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSource& Installer,
-                                 TProgramSink& Out) {
+                                 TProgramSink& Out, std::span<const uint8_t> NewForm) {
   const TLauncherForm found = FindLauncherForm(Launcher);
-  const std::span<const uint8_t> form = found.form;
-  const FormBinaryLocation storage = found.storage;
+  // The records the storage keeps come from the launcher; the form around them from NewForm
+  // when given, whose StoredData is empty and stands where the pack goes.
+  const std::span<const uint8_t> form = NewForm.empty() ? found.form : NewForm;
+  const FormBinaryLocation storage = NewForm.empty() ? found.storage : FindStorage(NewForm);
+  if (!NewForm.empty() && storage.size != 0)
+    throw WrapError("the new form's StoredData must be empty: the installer's pack goes there");
   const uint64_t size = Installer.Size();
   CheckInstallerSize(size);
 
   WrapSummary summary;
-  const TPackAround pack = PackAround(form.subspan(storage.offset, storage.size), size, summary);
+  const TPackAround pack =
+      PackAround(found.form.subspan(found.storage.offset, found.storage.size), size, summary);
   const PeRewriter rewriter = Checked(kDamaged, [&] { return PeRewriter(Launcher); });
   ResourceTree tree =
       Checked(kDamaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });

@@ -17,6 +17,13 @@
 //                               OUT is LAUNCHER (a built launcher program) carrying INSTALLER as
 //                               its quillmoor_full.exe, the same file the build makes with that
 //                               installer; a signature of LAUNCHER is left out (see LauncherWrap.h)
+//   sfpack form LAUNCHER -o FORM.txt
+//                               the launcher's window as a text form (formconv's layout), with
+//                               logo.picture (the logo's picture data, spliced back by @file) and
+//                               logo.jpg (the picture itself) beside it; the carried installer
+//                               stands as StoredData = {@installer}
+//   sfpack wrap LAUNCHER INSTALLER --form FORM.txt -o OUT
+//                               as wrap, with the window made from the edited FORM.txt
 //
 // Errors go to stderr with a non-zero exit code.
 #include <cstdio>
@@ -40,6 +47,8 @@
 #include "tools/fileio/WholeFile.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/LauncherForm.h"
+#include "tools/sfpack/LauncherFormCheck.h"
 #include "tools/sfpack/LauncherWrap.h"
 #include "tools/sfpack/PackListing.h"
 
@@ -248,8 +257,28 @@ class TOutputFile : public sfpack::TProgramSink {
   std::unique_ptr<TFileReplacement> file_;
 };
 
-int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out) {
-  for (const std::string* input : {&Launcher, &Installer}) {
+int Usage();
+
+// The window's form data from the text form at Path, checked for what the launcher needs; all
+// before anything is written.
+Bytes FormFromText(const std::string& Path) {
+  const Bytes raw = ReadWholeFile(Path);
+  const std::string text(raw.begin(), raw.end());
+  formtext::SpliceDirs dirs;
+  dirs.BaseDir = fs::path(Path).parent_path();
+  try {
+    const Bytes form = sfpack::BuildLauncherForm(text, dirs);
+    sfpack::CheckLauncherForm(form, text);
+    return form;
+  } catch (const sfpack::WrapError& e) {
+    throw std::runtime_error(Path + ": " + e.what());
+  }
+}
+
+int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out,
+         const std::string& FormText) {
+  for (const std::string* input : {&Launcher, &Installer, &FormText}) {
+    if (input->empty()) continue;
     if (SameFile(Out, *input))
       throw std::runtime_error("the output " + Out + " is the input " + *input +
                                "; name another file");
@@ -258,13 +287,14 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const std::s
   TFileInstaller installer(Installer);
   if (installer.Size() > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
+  const Bytes form = FormText.empty() ? Bytes() : FormFromText(FormText);
   const Bytes launcher = ReadWholeFile(Launcher);
   // The installer is read in parts and the program written as they are packed; a failure
   // anywhere removes the partial output, leaving OUT as it was.
   TOutputFile out(Out);
   sfpack::WrapSummary wrapped;
   try {
-    wrapped = sfpack::WrapLauncherStreamed(launcher, installer, out);
+    wrapped = sfpack::WrapLauncherStreamed(launcher, installer, out, form);
   } catch (const sfpack::WrapError& e) {
     throw std::runtime_error(Launcher + ", " + Installer + ": " + e.what());
   }
@@ -277,6 +307,47 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const std::s
   return 0;
 }
 
+// Writes Launcher's window as FORM.txt at Out, the picture files beside it.
+int Form(const std::string& Launcher, const std::string& Out) {
+  if (SameFile(Out, Launcher))
+    throw std::runtime_error("the output " + Out + " is the input " + Launcher +
+                             "; name another file");
+  sfpack::LauncherFormText form;
+  try {
+    form = sfpack::ExportLauncherForm(ReadWholeFile(Launcher));
+  } catch (const sfpack::WrapError& e) {
+    throw std::runtime_error(Launcher + ": " + e.what());
+  }
+  const fs::path dir = fs::path(Out).parent_path();
+  if (!form.picture.empty()) {
+    ReplaceFileWhole((dir / sfpack::kPictureFileName).string(), form.picture, ".sfpack-partial");
+    ReplaceFileWhole((dir / sfpack::kJpegFileName).string(), form.jpeg, ".sfpack-partial");
+  }
+  const std::span<const uint8_t> text(reinterpret_cast<const uint8_t*>(form.text.data()),
+                                      form.text.size());
+  ReplaceFileWhole(Out, text, ".sfpack-partial");
+  std::printf("%s: the window's form; StoredData = %s stands for the installer\n", Out.c_str(),
+              sfpack::kInstallerMarker);
+  if (!form.picture.empty())
+    std::printf("%s, %s: the logo (picture data, and the picture file to look at)\n",
+                (dir / sfpack::kPictureFileName).string().c_str(),
+                (dir / sfpack::kJpegFileName).string().c_str());
+  return 0;
+}
+
+// wrap LAUNCHER INSTALLER [--form FORM.txt] -o OUT, options in either order.
+int WrapCommand(const std::vector<std::string>& Args) {
+  std::string out, form;
+  for (size_t i = 3; i + 1 < Args.size(); i += 2) {
+    std::string& into = Args[i] == "-o" ? out : Args[i] == "--form" ? form : out;
+    if ((Args[i] != "-o" && Args[i] != "--form") || !into.empty() || Args[i + 1].empty())
+      return Usage();
+    into = Args[i + 1];
+  }
+  if (Args.size() % 2 == 0 || out.empty()) return Usage();
+  return Wrap(Args[1], Args[2], out, form);
+}
+
 int Usage() {
   std::fprintf(stderr,
                "usage: sfpack list FILE\n"
@@ -285,7 +356,8 @@ int Usage() {
                "       sfpack crc FILE OUT\n"
                "       sfpack pack IN OUT\n"
                "       sfpack unpack IN OUT\n"
-               "       sfpack wrap LAUNCHER INSTALLER -o OUT\n");
+               "       sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] -o OUT\n"
+               "       sfpack form LAUNCHER -o FORM.txt\n");
   return 2;
 }
 
@@ -301,8 +373,8 @@ int main(int argc, char** argv) {
     if (args.size() == 3 && args[0] == "crc") return WriteCrc(args[1], args[2]);
     if (args.size() == 3 && args[0] == "pack") return PackOne(args[1], args[2]);
     if (args.size() == 3 && args[0] == "unpack") return UnpackOne(args[1], args[2]);
-    if (args.size() == 5 && args[0] == "wrap" && args[3] == "-o")
-      return Wrap(args[1], args[2], args[4]);
+    if (args.size() >= 5 && args[0] == "wrap") return WrapCommand(args);
+    if (args.size() == 4 && args[0] == "form" && args[2] == "-o") return Form(args[1], args[3]);
     return Usage();
   } catch (const std::exception& e) {
     std::fprintf(stderr, "sfpack: %s\n", e.what());

@@ -1,0 +1,141 @@
+#include "tools/sfpack/LauncherFormCheck.h"
+
+#include <algorithm>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/SameText.h"
+#include "tools/sfpack/LauncherWrap.h"
+
+namespace sfpack {
+namespace {
+
+constexpr int kMaxNesting = 256;
+
+struct TRequired {
+  const char* name;
+  const char* className;
+};
+constexpr TRequired kRequired[] = {
+    {"Form1", "TForm1"},
+    {"Image2", "TImage"},
+    {"Label2", "TLabel"},
+    {"Label5", "TLabel"},
+    {"Label6", "TLabel"},
+    {"BitBtn1", "TBitBtn"},
+    {"acFileStorage1", "TacFileStorage"},
+    {"acSystemInfo1", "TacSystemInfo"},
+};
+struct TBinding {
+  const char* component;
+  const char* event;
+  const char* handler;
+};
+constexpr TBinding kBindings[] = {{"Image2", "OnClick", "Image2Click"},
+                                  {"BitBtn1", "OnClick", "BitBtn1Click"}};
+
+struct TComponentInfo {
+  std::string name;
+  std::string className;
+  int depth = 0;
+  std::map<std::string, std::string> identifiers;  // property -> identifier value
+};
+
+// The component records in stream order, through the toolkit's reader.
+class ComponentWalker {
+ public:
+  explicit ComponentWalker(std::span<const uint8_t> Form) : in_(Form) {}
+
+  std::vector<TComponentInfo> Run() {
+    try {
+      in_.ReadSignature();
+      Component(0);
+    } catch (const EFormDataError& e) {
+      throw WrapError("damaged form data at offset " + std::to_string(e.Offset()) + ": " +
+                      e.Message());
+    }
+    return found_;
+  }
+
+ private:
+  void Component(int Depth) {
+    if (Depth > kMaxNesting) throw WrapError("the form's components nest too deep");
+    TComponentInfo info;
+    info.className = in_.ReadName();
+    info.name = in_.ReadName();
+    info.depth = Depth;
+    for (std::string prop = in_.ReadName(); !prop.empty(); prop = in_.ReadName()) {
+      const TFormValue value = in_.ReadValue();
+      if (value.Type == vaIdent) info.identifiers[prop] = value.Text;
+    }
+    found_.push_back(std::move(info));
+    while (in_.PeekByte() != 0) Component(Depth + 1);
+    in_.ReadByte();
+  }
+
+  TFormBinaryReader in_;
+  std::vector<TComponentInfo> found_;
+};
+
+// The line of Text that declares component Name ("object Name:"), or 1.
+size_t DeclarationLine(std::string_view Text, std::string_view Name) {
+  size_t line = 1;
+  for (size_t at = 0; at < Text.size();) {
+    size_t end = Text.find('\n', at);
+    if (end == std::string_view::npos) end = Text.size();
+    std::string_view row = Text.substr(at, end - at);
+    row.remove_prefix(std::min(row.find_first_not_of(" \t"), row.size()));
+    const std::string head = "object " + std::string(Name);
+    if (row.size() > head.size() && SameText(std::string(row.substr(0, head.size())), head) &&
+        (row[head.size()] == ':' || row[head.size()] == ' '))
+      return line;
+    ++line;
+    at = end + 1;
+  }
+  return 1;
+}
+
+[[noreturn]] void Refuse(std::string_view Text, std::string_view Name, const std::string& Why) {
+  throw WrapError("line " + std::to_string(DeclarationLine(Text, Name)) + ": " + Why);
+}
+
+const TComponentInfo* Find(const std::vector<TComponentInfo>& All, std::string_view Name) {
+  for (const TComponentInfo& c : All)
+    if (SameText(c.name, std::string(Name))) return &c;
+  return nullptr;
+}
+
+}  // namespace
+
+void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text) {
+  const std::vector<TComponentInfo> all = ComponentWalker(Form).Run();
+  const std::string root = all.front().name;
+  for (const TComponentInfo& c : all) {
+    const bool known = std::any_of(std::begin(kRequired), std::end(kRequired),
+                                   [&](auto& r) { return SameText(c.className, r.className); });
+    if (!known)
+      Refuse(Text, c.name,
+             c.name + ": class " + c.className + " is not one the launcher program knows");
+  }
+  if (!SameText(all.front().name, "Form1") || !SameText(all.front().className, "TForm1"))
+    Refuse(Text, root,
+           "the root component must be Form1: TForm1, not " + root + ": " + all.front().className);
+  for (const TRequired& r : kRequired) {
+    const TComponentInfo* c = Find(all, r.name);
+    if (!c) Refuse(Text, root, std::string("the form has no ") + r.name + ": " + r.className);
+    if (!SameText(c->className, r.className))
+      Refuse(Text, r.name,
+             std::string(r.name) + " must be a " + r.className + ", not a " + c->className);
+  }
+  for (const TBinding& b : kBindings) {
+    const TComponentInfo* c = Find(all, b.component);
+    const auto bound = c->identifiers.find(b.event);
+    if (bound == c->identifiers.end() || !SameText(bound->second, b.handler))
+      Refuse(Text, b.component,
+             std::string(b.component) + "." + b.event + " must be bound to " + b.handler);
+  }
+}
+
+}  // namespace sfpack
