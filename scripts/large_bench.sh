@@ -7,7 +7,8 @@
 # the build's stand-in installer padded with random bytes, as real installers append their
 # archive. Then:
 # - `sfpack wrap` of the release build of the tools (preset tools-release) puts it into the build's
-#   Project1.exe: its time and peak memory, against a plain `cp` of its result;
+#   Project1.exe: its time and peak memory, against a plain `cp` of its result followed by a
+#   `sync` of the copy (wrap flushes its output to the disk before the rename, so the copy does too);
 # - the wrapped launcher runs under Wine RUNS times (default 3): the time from its start to its
 #   progress window (when it shows one) and to its main window, against a plain copy (CopyFileA)
 #   of the installer into TEMP (startup_bench.exe), and the launcher's peak memory beyond its
@@ -66,7 +67,7 @@ sample_anon() {
   done
 }
 
-printf '%-12s | %-28s | %-22s | %-38s | %s\n' installer "wrap: time, peak memory" "cp of the result" \
+printf '%-12s | %-28s | %-22s | %-38s | %s\n' installer "wrap: time, peak memory" "cp + sync of the result" \
   "launcher: progress, window (median)" "copy into TEMP; memory beyond image"
 for size in "${sizes[@]}"; do
   installer=$work/setup-$size.exe
@@ -77,7 +78,8 @@ for size in "${sizes[@]}"; do
   /usr/bin/time -f "%e %M" -o "$work/wrap.time" "$sfpack" wrap "$bin/Project1.exe" "$installer" \
     -o "$launcher" >/dev/null
   read -r wrap_s wrap_kb <"$work/wrap.time"
-  cp_s=$(seconds_of cp "$launcher" "$work/copy.exe")
+  # wrap puts its result on the disk (fsync) before it renames it over OUT; so does this copy.
+  cp_s=$(seconds_of sh -c 'cp "$1" "$2" && sync "$2"' copy "$launcher" "$work/copy.exe")
   rm -f "$work/copy.exe"
 
   copy_out=$("$AC_WINE" "$bin/startup_bench.exe" copy "$runs" "$(winpath "$installer")" | tr -d '\r')
