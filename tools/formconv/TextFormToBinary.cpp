@@ -1,11 +1,11 @@
 #include "tools/formconv/TextFormToBinary.h"
 
-#include <fstream>
 #include <iterator>
 #include <limits>
 #include <string>
 
 #include "toolkit/core/FormBinaryWriter.h"
+#include "tools/fileio/WholeFile.h"
 #include "tools/formconv/FormSyntax.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/formconv/TextFormLexer.h"
@@ -254,13 +254,15 @@ class TextFormParser {
       throw FormTextError::AtLine(part.line, part.column,
                                   "@file '" + part.bytes + "': no such file" + SearchedIn());
     }
-    std::ifstream in(found, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (!in.is_open() || in.bad()) {
+    // Through fileio's C stdio reading: the Windows build of sfpack, which converts text forms
+    // too, links no C++ file streams.
+    try {
+      const std::vector<uint8_t> bytes = ReadWholeFile(found.string());
+      return std::string(bytes.begin(), bytes.end());
+    } catch (const std::runtime_error&) {
       throw FormTextError::AtLine(part.line, part.column,
                                   "@file '" + part.bytes + "': cannot read " + found.string());
     }
-    return bytes;
   }
 
   std::string SearchedIn() const {
