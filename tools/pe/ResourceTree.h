@@ -66,6 +66,10 @@ class ResourceTree {
   // null when there is none.
   Data* Find(uint32_t Type, std::string_view Name);
 
+  // The root directory (types), for a caller that adds or removes resources; it keeps named
+  // entries before id entries and each kind in ascending order, as the format requires.
+  Directory& Root() { return root_; }
+
   // The section's bytes for a section at address SectionRva, in the layout described above.
   // PeError when the result would not fit in the 32-bit addresses of a program file.
   std::vector<uint8_t> Write(uint32_t SectionRva) const;
