@@ -61,3 +61,20 @@ refused "cannot write folder.exe" folder.exe launcher.exe installer.exe -o folde
 "$sfpack" wrap launcher.exe installer.exe -o out.exe >/dev/null
 cmp out.exe "$custom" || fail "out.exe was not replaced by the wrapped program"
 echo "ok: an existing output is replaced"
+
+# The window as text and back: sfpack form writes the program's own Unit1.form (the installer a
+# marker), and wrap --form with that text unchanged gives the plain wrap's bytes.
+mkdir -p window
+"$sfpack" form "$program" -o window/Unit1.txt >/dev/null
+expected_text=$(sed "s/{ @file 'logo.picture' }/{@file 'logo.picture'}/; s/{ @file 'installer.sfp' }/{@installer}/" \
+  "$(dirname "$0")/../../launcher/Unit1.form")
+[ "$(cat window/Unit1.txt)" = "$expected_text" ] || fail "sfpack form differs from launcher/Unit1.form"
+[ "$(head -c 2 window/logo.jpg | od -An -tx1 | tr -d ' ')" = ffd8 ] || fail "logo.jpg is no JPEG"
+for target in "$custom:$custom_payload" "$nsis:$nsis_installer"; do
+  "$sfpack" wrap "$program" "${target#*:}" --form window/Unit1.txt -o via-form.exe >/dev/null
+  cmp via-form.exe "${target%%:*}" || fail "wrap --form with the unchanged text differs from $(basename "${target%%:*}")"
+  echo "ok: wrap --form with the unchanged text is byte for byte $(basename "${target%%:*}")"
+done
+sed 's/OnClick = BitBtn1Click/OnClick = Image2Click/' window/Unit1.txt >window/unbound.txt
+refused "line 67: BitBtn1.OnClick must be bound to BitBtn1Click" out.exe \
+  launcher.exe installer.exe --form window/unbound.txt -o out.exe
