@@ -87,6 +87,19 @@ TEST(IconFile, ReadsDibAndPngImages) {
   EXPECT_TRUE(images[2].png);
 }
 
+TEST(IconFile, ReadsTheProgramsOwnIcon) {
+  const Bytes ico = ReadWholeFile(std::string(AC_LAUNCHER_DIR) + "/pictures/mainicon.ico");
+  const std::vector<IconImage> images = ParseIconFile(ico);
+  ASSERT_EQ(images.size(), 3u);
+  for (size_t i = 0; i < images.size(); ++i) {
+    const uint32_t offset = ico[6 + 16 * i + 12] | ico[6 + 16 * i + 13] << 8;
+    EXPECT_EQ(images[i].width, ico[6 + 16 * i]);
+    EXPECT_EQ(images[i].bitCount, 32);
+    EXPECT_EQ(images[i].bytes,
+              Bytes(ico.begin() + offset, ico.begin() + offset + images[i].bytes.size()));
+  }
+}
+
 TEST(IconFile, RefusesWhatIsNotAnIcon) {
   const Bytes good = Ico({{16, Dib(16)}});
   struct Case {
