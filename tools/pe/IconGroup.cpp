@@ -5,6 +5,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -85,6 +86,15 @@ uint16_t CheckDib(size_t Index, std::span<const uint8_t> Dib, const IconImage& I
   const uint64_t needed = headerSize + colors * 4 + (xorStride + andStride) * (height / 2);
   if (needed > Dib.size()) Refuse(Index, "is a bitmap whose pixels run past its end");
   return bits;
+}
+
+// Images that share bytes are damage (no icon writer does that), and refusing them keeps what is
+// read no larger than the file, whatever the entries say.
+void CheckApart(std::vector<std::pair<uint64_t, uint64_t>>& Ranges) {
+  std::sort(Ranges.begin(), Ranges.end());
+  for (size_t i = 1; i < Ranges.size(); ++i)
+    if (Ranges[i].first < Ranges[i - 1].second)
+      throw IconError("not a usable icon: two of its images overlap");
 }
 
 // The entry of Directory with numeric id Id, or null.
@@ -178,6 +188,7 @@ std::vector<IconImage> ParseIconFile(std::span<const uint8_t> File) {
   if (directoryEnd > File.size())
     throw IconError("not an icon: the file ends inside its image directory");
   std::vector<IconImage> images(count);
+  std::vector<std::pair<uint64_t, uint64_t>> ranges;
   for (size_t i = 0; i < count; ++i) {
     const size_t at = kIconDirSize + i * kIconEntrySize;
     IconImage& image = images[i];
@@ -202,7 +213,9 @@ std::vector<IconImage> ParseIconFile(std::span<const uint8_t> File) {
       if (image.bitCount == 0) image.bitCount = bits;
     }
     image.bytes.assign(bytes.begin(), bytes.end());
+    ranges.push_back({offset, offset + size});
   }
+  CheckApart(ranges);
   return images;
 }
 

@@ -144,6 +144,9 @@ TEST(IconFile, RefusesWhatIsNotAnIcon) {
   Bytes badHeader = good;
   Set32(badHeader, 22, 12);
   cases.push_back({"old bitmap header", badHeader, "valid header size"});
+  Bytes shared = Ico({{16, Dib(16)}, {16, Dib(16)}});
+  Set32(shared, 6 + 16 + 12, 6 + 32);  // the first image again
+  cases.push_back({"images sharing bytes", shared, "overlap"});
   Bytes badPng = Ico({{16, Png(16)}});
   badPng[22 + 12] = 'X';
   cases.push_back({"PNG without its header chunk", badPng, "header chunk"});
