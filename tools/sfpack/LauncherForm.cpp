@@ -94,6 +94,13 @@ LauncherFormText ExportLauncherForm(std::span<const uint8_t> Launcher) {
   return out;
 }
 
+std::vector<uint8_t> LauncherFormWithoutInstaller(std::span<const uint8_t> Launcher) {
+  const std::span<const uint8_t> form = LauncherFormData(Launcher);
+  const auto storage = Locate(form, "StoredData");
+  if (!storage) throw WrapError("the form data holds no file storage (StoredData)");
+  return WithoutValue(form, *storage);
+}
+
 std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::SpliceDirs& Dirs) {
   std::string text(Text);
   const size_t at = text.find(kInstallerMarker);

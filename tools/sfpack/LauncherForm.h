@@ -32,6 +32,10 @@ struct LauncherFormText {
 // count and file.
 LauncherFormText ExportLauncherForm(std::span<const uint8_t> Launcher);
 
+// The launcher's form data as it is, with an empty StoredData, for a wrap that changes the form
+// without a text (a new logo). WrapError as for ExportLauncherForm.
+std::vector<uint8_t> LauncherFormWithoutInstaller(std::span<const uint8_t> Launcher);
+
 // The binary form data of an edited text form, with an empty StoredData where the marker stands.
 // WrapError naming the text's line for text the converter cannot read, a missing or repeated
 // marker, or files to splice that cannot be read.

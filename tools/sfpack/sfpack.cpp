@@ -22,8 +22,9 @@
 //                               logo.picture (the logo's picture data, spliced back by @file) and
 //                               logo.jpg (the picture itself) beside it; the carried installer
 //                               stands as StoredData = {@installer}
-//   sfpack wrap LAUNCHER INSTALLER --form FORM.txt -o OUT
-//                               as wrap, with the window made from the edited FORM.txt
+//   sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT
+//                               as wrap, with the window made from the edited FORM.txt and/or
+//                               LOGO.jpg as the logo (Image2's picture, width and height)
 //
 // Errors go to stderr with a non-zero exit code.
 #include <cstdio>
@@ -47,6 +48,7 @@
 #include "tools/fileio/WholeFile.h"
 #include "tools/pe/PeFile.h"
 #include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/FormLogo.h"
 #include "tools/sfpack/LauncherForm.h"
 #include "tools/sfpack/LauncherFormCheck.h"
 #include "tools/sfpack/LauncherWrap.h"
@@ -275,9 +277,40 @@ Bytes FormFromText(const std::string& Path) {
   }
 }
 
-int Wrap(const std::string& Launcher, const std::string& Installer, const std::string& Out,
-         const std::string& FormText) {
-  for (const std::string* input : {&Launcher, &Installer, &FormText}) {
+// What wrap changes besides the installer; empty names for what stays.
+struct TWrapOptions {
+  std::string out;
+  std::string form;
+  std::string logo;
+};
+
+// The window's form data for wrap: none (the launcher's own, untouched) without --form and
+// --logo; otherwise the text's or the launcher's, with the logo put in.
+Bytes WrapForm(const TWrapOptions& Options, const std::string& Launcher) {
+  if (Options.form.empty() && Options.logo.empty()) return {};
+  Bytes form;
+  if (!Options.form.empty()) {
+    form = FormFromText(Options.form);
+  } else {
+    try {
+      form = sfpack::LauncherFormWithoutInstaller(ReadWholeFile(Launcher));
+    } catch (const sfpack::WrapError& e) {
+      throw std::runtime_error(Launcher + ": " + e.what());
+    }
+  }
+  if (Options.logo.empty()) return form;
+  try {
+    return sfpack::FormWithLogo(form, sfpack::MakeLogoPicture(ReadWholeFile(Options.logo)));
+  } catch (const sfpack::LogoPictureError& e) {
+    throw std::runtime_error(Options.logo + ": " + e.what());
+  } catch (const sfpack::WrapError& e) {
+    throw std::runtime_error(Options.logo + ": " + e.what());
+  }
+}
+
+int Wrap(const std::string& Launcher, const std::string& Installer, const TWrapOptions& Options) {
+  const std::string& Out = Options.out;
+  for (const std::string* input : {&Launcher, &Installer, &Options.form, &Options.logo}) {
     if (input->empty()) continue;
     if (SameFile(Out, *input))
       throw std::runtime_error("the output " + Out + " is the input " + *input +
@@ -287,7 +320,7 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const std::s
   TFileInstaller installer(Installer);
   if (installer.Size() > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
-  const Bytes form = FormText.empty() ? Bytes() : FormFromText(FormText);
+  const Bytes form = WrapForm(Options, Launcher);
   const Bytes launcher = ReadWholeFile(Launcher);
   // The installer is read in parts and the program written as they are packed; a failure
   // anywhere removes the partial output, leaving OUT as it was.
@@ -335,17 +368,21 @@ int Form(const std::string& Launcher, const std::string& Out) {
   return 0;
 }
 
-// wrap LAUNCHER INSTALLER [--form FORM.txt] -o OUT, options in either order.
+// wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT, options in any order, each
+// once.
 int WrapCommand(const std::vector<std::string>& Args) {
-  std::string out, form;
+  TWrapOptions options;
+  if (Args.size() % 2 == 0) return Usage();
   for (size_t i = 3; i + 1 < Args.size(); i += 2) {
-    std::string& into = Args[i] == "-o" ? out : Args[i] == "--form" ? form : out;
-    if ((Args[i] != "-o" && Args[i] != "--form") || !into.empty() || Args[i + 1].empty())
-      return Usage();
-    into = Args[i + 1];
+    std::string* into = Args[i] == "-o"       ? &options.out
+                        : Args[i] == "--form" ? &options.form
+                        : Args[i] == "--logo" ? &options.logo
+                                              : nullptr;
+    if (!into || !into->empty() || Args[i + 1].empty()) return Usage();
+    *into = Args[i + 1];
   }
-  if (Args.size() % 2 == 0 || out.empty()) return Usage();
-  return Wrap(Args[1], Args[2], out, form);
+  if (options.out.empty()) return Usage();
+  return Wrap(Args[1], Args[2], options);
 }
 
 int Usage() {
@@ -356,7 +393,7 @@ int Usage() {
                "       sfpack crc FILE OUT\n"
                "       sfpack pack IN OUT\n"
                "       sfpack unpack IN OUT\n"
-               "       sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] -o OUT\n"
+               "       sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT\n"
                "       sfpack form LAUNCHER -o FORM.txt\n");
   return 2;
 }
