@@ -78,3 +78,16 @@ done
 sed 's/OnClick = BitBtn1Click/OnClick = Image2Click/' window/Unit1.txt >window/unbound.txt
 refused "line 67: BitBtn1.OnClick must be bound to BitBtn1Click" out.exe \
   launcher.exe installer.exe --form window/unbound.txt -o out.exe
+
+# --icon: every image of the icon file lands in the program, which still carries the installer.
+convert -size 32x32 xc:red -define icon:auto-resize=48,32,16 window/new.ico
+"$sfpack" wrap "$program" "$custom_payload" --icon window/new.ico -o with-icon.exe >/dev/null
+python3 - window/new.ico with-icon.exe <<'PY' || fail "wrap --icon: an image of the icon is missing"
+import struct, sys
+ico, exe = (open(p, "rb").read() for p in sys.argv[1:3])
+for i in range(struct.unpack("<H", ico[4:6])[0]):
+    size, at = struct.unpack("<II", ico[14 + 16 * i:22 + 16 * i])
+    assert ico[at:at + size] in exe, i
+PY
+"$sfpack" list with-icon.exe | grep -q "quillmoor_full.exe matches$" || fail "sfpack list with-icon.exe"
+echo "ok: wrap --icon puts each image of the icon into the program"

@@ -25,6 +25,8 @@ namespace {
 constexpr char kCarriedName[] = "quillmoor_full.exe";
 constexpr char kFormResource[] = "TFORM1";
 constexpr char kStorageClass[] = "TacFileStorage";
+// The program's icon group (Project1.rc).
+constexpr char kIconGroup[] = "MAINICON";
 
 // Runs Step, turning the errors of the readers it uses into a WrapError that says what failed.
 template <typename Step>
@@ -264,7 +266,8 @@ TLauncherForm FindLauncherForm(std::span<const uint8_t> Launcher) {
 }  // namespace
 
 WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSource& Installer,
-                                 TProgramSink& Out, std::span<const uint8_t> NewForm) {
+                                 TProgramSink& Out, std::span<const uint8_t> NewForm,
+                                 std::span<const IconImage> Icon) {
   const TLauncherForm found = FindLauncherForm(Launcher);
   // The records the storage keeps come from the launcher; the form around them from NewForm
   // when given, whose StoredData is empty and stands where the pack goes.
@@ -281,6 +284,14 @@ WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSo
   const PeRewriter rewriter = Checked(kDamaged, [&] { return PeRewriter(Launcher); });
   ResourceTree tree =
       Checked(kDamaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
+  // Before the form's and the CRC's entries are looked up: the icon's resources come and go.
+  if (!Icon.empty()) {
+    try {
+      ReplaceIconGroup(tree, kIconGroup, Icon);
+    } catch (const IconError& e) {
+      throw WrapError(std::string("the program's icon: ") + e.what());
+    }
+  }
   ResourceTree::Data* formData = tree.Find(kRtRcData, kFormResource);
   if (!formData) throw WrapError(kDamaged + ": the form data lies outside the resource section");
   ResourceTree::Data* recorded = tree.Find(kRtRcData, kInstallerCrcResource);

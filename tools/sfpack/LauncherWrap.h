@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/pe/IconGroup.h"
+
 namespace sfpack {
 
 // A launcher or installer wrap refuses, with the reason.
@@ -71,10 +73,12 @@ WrapResult WrapLauncher(std::span<const uint8_t> Launcher, std::span<const uint8
 // can have) come before anything is read of the installer or written to Out. An installer whose
 // reading fails, or whose length differs from its Size, raises std::runtime_error or WrapError
 // part-way; the caller then discards what Out has received.
+// Icon, when not empty, replaces the program's icon group MAINICON (ReplaceIconGroup).
 // NewForm, when not empty, is the window's form data to write in place of the launcher's (made
 // from an edited text form): its file storage's StoredData must be empty, and receives the pack
 // of the launcher's records with the installer in place of the carried one.
 WrapSummary WrapLauncherStreamed(std::span<const uint8_t> Launcher, TInstallerSource& Installer,
-                                 TProgramSink& Out, std::span<const uint8_t> NewForm = {});
+                                 TProgramSink& Out, std::span<const uint8_t> NewForm = {},
+                                 std::span<const IconImage> Icon = {});
 
 }  // namespace sfpack

@@ -22,9 +22,10 @@
 //                               logo.picture (the logo's picture data, spliced back by @file) and
 //                               logo.jpg (the picture itself) beside it; the carried installer
 //                               stands as StoredData = {@installer}
-//   sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT
+//   sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] [--icon ICON.ico] -o OUT
 //                               as wrap, with the window made from the edited FORM.txt and/or
-//                               LOGO.jpg as the logo (Image2's picture, width and height)
+//                               LOGO.jpg as the logo (Image2's picture, width and height) and/or
+//                               ICON.ico as the program's icon (group MAINICON)
 //
 // Errors go to stderr with a non-zero exit code.
 #include <cstdio>
@@ -282,6 +283,7 @@ struct TWrapOptions {
   std::string out;
   std::string form;
   std::string logo;
+  std::string icon;
 };
 
 // The window's form data for wrap: none (the launcher's own, untouched) without --form and
@@ -310,7 +312,8 @@ Bytes WrapForm(const TWrapOptions& Options, const std::string& Launcher) {
 
 int Wrap(const std::string& Launcher, const std::string& Installer, const TWrapOptions& Options) {
   const std::string& Out = Options.out;
-  for (const std::string* input : {&Launcher, &Installer, &Options.form, &Options.logo}) {
+  for (const std::string* input :
+       {&Launcher, &Installer, &Options.form, &Options.logo, &Options.icon}) {
     if (input->empty()) continue;
     if (SameFile(Out, *input))
       throw std::runtime_error("the output " + Out + " is the input " + *input +
@@ -321,13 +324,19 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const TWrapO
   if (installer.Size() > UINT32_MAX)
     throw std::runtime_error(Installer + " is larger than the pack format holds");
   const Bytes form = WrapForm(Options, Launcher);
+  std::vector<IconImage> icon;
+  try {
+    if (!Options.icon.empty()) icon = ParseIconFile(ReadWholeFile(Options.icon));
+  } catch (const IconError& e) {
+    throw std::runtime_error(Options.icon + ": " + e.what());
+  }
   const Bytes launcher = ReadWholeFile(Launcher);
   // The installer is read in parts and the program written as they are packed; a failure
   // anywhere removes the partial output, leaving OUT as it was.
   TOutputFile out(Out);
   sfpack::WrapSummary wrapped;
   try {
-    wrapped = sfpack::WrapLauncherStreamed(launcher, installer, out, form);
+    wrapped = sfpack::WrapLauncherStreamed(launcher, installer, out, form, icon);
   } catch (const sfpack::WrapError& e) {
     throw std::runtime_error(Launcher + ", " + Installer + ": " + e.what());
   }
@@ -368,8 +377,8 @@ int Form(const std::string& Launcher, const std::string& Out) {
   return 0;
 }
 
-// wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT, options in any order, each
-// once.
+// wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] [--icon ICON.ico] -o OUT, options in
+// any order, each once.
 int WrapCommand(const std::vector<std::string>& Args) {
   TWrapOptions options;
   if (Args.size() % 2 == 0) return Usage();
@@ -377,6 +386,7 @@ int WrapCommand(const std::vector<std::string>& Args) {
     std::string* into = Args[i] == "-o"       ? &options.out
                         : Args[i] == "--form" ? &options.form
                         : Args[i] == "--logo" ? &options.logo
+                        : Args[i] == "--icon" ? &options.icon
                                               : nullptr;
     if (!into || !into->empty() || Args[i + 1].empty()) return Usage();
     *into = Args[i + 1];
@@ -393,7 +403,8 @@ int Usage() {
                "       sfpack crc FILE OUT\n"
                "       sfpack pack IN OUT\n"
                "       sfpack unpack IN OUT\n"
-               "       sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg] -o OUT\n"
+               "       sfpack wrap LAUNCHER INSTALLER [--form FORM.txt] [--logo LOGO.jpg]\n"
+               "                   [--icon ICON.ico] -o OUT\n"
                "       sfpack form LAUNCHER -o FORM.txt\n");
   return 2;
 }

@@ -187,6 +187,24 @@ TEST_F(LauncherFormTest, RefusesAMarkerTwiceAndAStoredDataWithBytes) {
   EXPECT_THROW(WrapWithForm(launcher_, Program(100, 5), form), sfpack::WrapError);
 }
 
+TEST_F(LauncherFormTest, AnIconForAProgramWithoutIconGroupIsRefusedBeforeWriting) {
+  IconImage image;
+  image.width = image.height = 16;
+  image.planes = 1;
+  image.bitCount = 32;
+  image.bytes.assign(40, 0);
+  const IconImage icon[] = {image};
+  TMemoryInstaller in(launcher_);
+  TMemoryProgram out;
+  try {
+    sfpack::WrapLauncherStreamed(launcher_, in, out, {}, icon);
+    ADD_FAILURE() << "accepted";
+  } catch (const sfpack::WrapError& e) {
+    EXPECT_NE(std::string(e.what()).find("the program's icon"), std::string::npos) << e.what();
+  }
+  EXPECT_TRUE(out.bytes.empty());
+}
+
 TEST_F(LauncherFormTest, ExportRefusesDamagedPictureDataAndNonPrograms) {
   EXPECT_THROW(sfpack::ExportLauncherForm(Bytes(100, 'x')), sfpack::WrapError);
   for (const Bytes& picture : {Bytes{}, Bytes{200, 'T'}, Bytes{1, 'T', 9, 0, 0, 0, 1, 2}}) {
