@@ -38,6 +38,16 @@ void EmitMessage(j_common_ptr Info, int Level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// Called by libjpeg as it reads the scans; stops a file of too many.
+void CountScans(j_common_ptr Info) {
+  auto* info = reinterpret_cast<j_decompress_ptr>(Info);
+  if (info->input_scan_number > kMaxLogoScans) {
+    std::snprintf(reinterpret_cast<JpegErrors*>(Info->err)->warning, JMSG_LENGTH_MAX,
+                  "more than %d scans", kMaxLogoScans);
+    longjmp(reinterpret_cast<JpegErrors*>(Info->err)->jump, 2);
+  }
+}
+
 // What the launcher's decoder does not take, judged from the header; null when it takes it.
 const char* Unsupported(const jpeg_decompress_struct& Info) {
   if (Info.data_precision != 8) return "samples of other than 8 bits (a 12-bit JPEG)";
@@ -66,14 +76,21 @@ void Decode(const uint8_t* Data, size_t Size, uint8_t* Row, Decoded& Out) {
   errors.manager.error_exit = ErrorExit;
   errors.manager.emit_message = EmitMessage;
   errors.manager.output_message = OutputMessage;
-  if (setjmp(errors.jump)) {
+  jpeg_progress_mgr progress;
+  std::memset(&progress, 0, sizeof progress);
+  progress.progress_monitor = CountScans;
+  if (const int jumped = setjmp(errors.jump)) {
     char text[JMSG_LENGTH_MAX] = {};
-    errors.manager.format_message(reinterpret_cast<j_common_ptr>(&info), text);
+    if (jumped == 2)
+      std::memcpy(text, errors.warning, sizeof text);
+    else
+      errors.manager.format_message(reinterpret_cast<j_common_ptr>(&info), text);
     std::snprintf(Out.message, sizeof Out.message, "not a JPEG the launcher can decode: %s", text);
     jpeg_destroy_decompress(&info);
     return;
   }
   jpeg_create_decompress(&info);
+  info.progress = &progress;
   jpeg_mem_src(&info, Data, static_cast<unsigned long>(Size));
   jpeg_read_header(&info, TRUE);
   if (const char* why = Unsupported(info)) {

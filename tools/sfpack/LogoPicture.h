@@ -23,6 +23,9 @@ class LogoPictureError : public std::runtime_error {
 // 4 MiB leave room for any sensible logo while the launcher stays small and its window opens fast.
 inline constexpr uint32_t kMaxLogoSide = 2048;
 inline constexpr size_t kMaxLogoFileBytes = 4u << 20;
+// A progressive JPEG takes a dozen scans or so; a file of many tiny scans makes the decoder go
+// over the whole image again for each, which is refused beyond this many.
+inline constexpr int kMaxLogoScans = 100;
 
 struct LogoPicture {
   std::vector<uint8_t> pictureData;  // what the form's Picture.Data holds

@@ -28,7 +28,24 @@ struct Encoding {
   J_COLOR_SPACE space;  // JCS_RGB, JCS_GRAYSCALE or JCS_CMYK
   bool progressive = false;
   bool arithmetic = false;
+  bool scanPerBand = false;  // progressive: the DC scan, then one scan per AC band and component
 };
+
+// The scan script of scanPerBand: 1 + 63 * components scans.
+std::vector<jpeg_scan_info> ScanPerBand(int Components) {
+  std::vector<jpeg_scan_info> scans(1);
+  scans[0].comps_in_scan = Components;
+  for (int c = 0; c < Components; ++c) scans[0].component_index[c] = c;
+  for (int band = 1; band < 64; ++band)
+    for (int c = 0; c < Components; ++c) {
+      jpeg_scan_info scan = {};
+      scan.comps_in_scan = 1;
+      scan.component_index[0] = c;
+      scan.Ss = scan.Se = band;
+      scans.push_back(scan);
+    }
+  return scans;
+}
 
 // A JPEG of a colour gradient encoded with libjpeg.
 Bytes Encode(const Encoding& E) {
@@ -45,6 +62,11 @@ Bytes Encode(const Encoding& E) {
   info.input_components = E.space == JCS_GRAYSCALE ? 1 : E.space == JCS_CMYK ? 4 : 3;
   jpeg_set_defaults(&info);
   if (E.progressive) jpeg_simple_progression(&info);
+  const std::vector<jpeg_scan_info> scans = ScanPerBand(info.num_components);
+  if (E.scanPerBand) {
+    info.scan_info = scans.data();
+    info.num_scans = static_cast<int>(scans.size());
+  }
   info.arith_code = E.arithmetic;
   jpeg_start_compress(&info, TRUE);
   std::vector<uint8_t> row(size_t(E.width) * info.input_components);
@@ -75,8 +97,12 @@ TEST(LogoPicture, MatchesTheBuildsPictureDataForTheLogo) {
 
 TEST(LogoPicture, AcceptsWhatTheLauncherDecodes) {
   const std::vector<Encoding> cases = {
-      {40, 30, JCS_RGB},  {17, 9, JCS_GRAYSCALE},         {64, 48, JCS_RGB, true},
-      {2048, 1, JCS_RGB}, {1, 2048, JCS_GRAYSCALE, true},
+      {40, 30, JCS_RGB},
+      {17, 9, JCS_GRAYSCALE},
+      {64, 48, JCS_RGB, true},
+      {2048, 1, JCS_RGB},
+      {1, 2048, JCS_GRAYSCALE, true},
+      {16, 16, JCS_GRAYSCALE, false, false, true},  // 64 scans
   };
   for (const Encoding& c : cases) {
     const Bytes jpeg = Encode(c);
@@ -135,6 +161,7 @@ TEST(LogoPicture, RefusesWhatTheLauncherCannotShowOrIsTooLarge) {
   cases.push_back({"arithmetic", Encode({16, 16, JCS_RGB, false, true}), "arithmetic"});
   cases.push_back({"too wide", Encode({2049, 1, JCS_GRAYSCALE}), "too large"});
   cases.push_back({"too high", Encode({1, 2049, JCS_GRAYSCALE}), "too large"});
+  cases.push_back({"scan per band", Encode({16, 16, JCS_RGB, false, false, true}), "scans"});
   Bytes huge = good;
   huge.resize(sfpack::kMaxLogoFileBytes + 1);
   cases.push_back({"file too large", huge, "too large for a logo"});
