@@ -13,7 +13,7 @@ packages=(
   wine wine64 fonts-wine fonts-liberation libz-mingw-w64
   xvfb x11-utils xdotool imagemagick
   libgtest-dev libgmock-dev libbenchmark-dev liblz4-dev zlib1g-dev clang libclang-rt-14-dev
-  libjpeg-turbo-progs dpkg-dev osslsigncode openssl
+  libjpeg-turbo-progs libjpeg62-turbo-dev dpkg-dev osslsigncode openssl
   nsis
 )
 
