@@ -4,12 +4,16 @@
 # changing, writes the window with a margin of the desktop around it as a PNG, and closes the
 # program again as a user would.
 #
-#   scripts/screenshot.sh [OUTPUT]     (default: docs/window.png in the repository)
+#   scripts/screenshot.sh [OUTPUT [PROGRAM]]
+#
+# OUTPUT defaults to docs/window.png in the repository, PROGRAM to the build's Project1.exe (another
+# launcher, e.g. one a vendor made with sfpack wrap --form, is pictured the same way).
 #
 # Like run.sh it runs the 32-bit program we ship, under the emulated 32-bit Wine of build/wine32.
 # Installs nothing: run scripts/setup.sh first on a fresh machine.
 set -euo pipefail
 out=${1:-}
+program_file=${2:+$(realpath "$2")}
 cd "$(dirname "$0")/.."
 root=$(pwd)
 case "$out" in
@@ -35,7 +39,7 @@ display_start
 wine_use $preset
 wine_prefix_init "$root/build/$preset/wineprefix-shot"
 wineserver -p 30
-"$AC_WINE" "$root/build/$preset/bin/Project1.exe" >/dev/null 2>&1 &
+"$AC_WINE" "${program_file:-$root/build/$preset/bin/Project1.exe}" >/dev/null 2>&1 &
 program=$!
 
 # window_box SHOT: the bounding box (WxH+X+Y) of what differs from the empty desktop, whose colour
