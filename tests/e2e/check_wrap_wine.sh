@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # sfpack.exe, the pack tool built for Windows, under Wine: wrap gives the same program as the host
 # tool (and so as the build), replaces an existing output, refuses an output that names an input
-# in other letter case, and list reads the result as the host tool does.
+# in other letter case, list reads the result as the host tool does, and form and wrap --form
+# --logo --icon give the host tool's files and program.
 #
 #   check_wrap_wine.sh SOURCE_ROOT BUILD HOST_SFPACK SFPACK_EXE PROGRAM CUSTOM_PAYLOAD CUSTOM
 #                      WORK_DIR
@@ -40,3 +41,24 @@ echo "ok: refused: $(tr -d '\r' <<<"$err")"
 [ "$(windows list wine.exe | tr -d '\r')" = "$("$host" list host.exe)" ] ||
   fail "sfpack.exe list differs from the host tool's"
 echo "ok: sfpack.exe list reads it as the host tool does"
+
+# The vendor's road through the window's text: sfpack.exe writes the host tool's text and logo
+# files, and from an edited text, a new logo and a new icon (made here) the host tool's program.
+mkdir host-window wine-window
+"$host" form Project1.exe -o host-window/Unit1.txt >/dev/null
+windows form Project1.exe -o wine-window/Unit1.txt >/dev/null
+for file in Unit1.txt logo.picture logo.jpg; do
+  cmp "wine-window/$file" "host-window/$file" || fail "sfpack.exe form: $file differs"
+done
+sed -i "s/'Quillmoor 5.0 Deutsch'/'Quillmoor 5.1 English'/" host-window/Unit1.txt
+cp host-window/Unit1.txt wine-window/Unit1.txt
+convert -size 240x80 gradient:navy-skyblue logo.jpg
+convert -size 32x32 xc:gold -define icon:auto-resize=32,16 app.ico
+"$host" wrap Project1.exe setup.exe --form host-window/Unit1.txt --logo logo.jpg --icon app.ico \
+  -o host-rebranded.exe >/dev/null
+windows wrap Project1.exe setup.exe --form wine-window/Unit1.txt --logo logo.jpg --icon app.ico \
+  -o wine-rebranded.exe >/dev/null
+cmp wine-rebranded.exe host-rebranded.exe ||
+  fail "sfpack.exe wrap --form --logo --icon differs from the host tool's"
+cmp -s host-rebranded.exe host.exe && fail "the rebranded program is the plain one"
+echo "ok: sfpack.exe form and wrap --form --logo --icon give the host tool's files and program"
