@@ -4,7 +4,8 @@
 //
 // DIR holds Project1.exe, Project1_custom.exe (a launcher carrying a small test program instead of
 // the installer), Project1_nsis.exe (one carrying an installer made by NSIS),
-// Project1_nsis_wrapped.exe (Project1.exe with that installer put in by sfpack wrap), nsis.bin
+// Project1_nsis_wrapped.exe (Project1.exe with that installer put in by sfpack wrap),
+// Project1_rebranded.exe (the same with another caption, logo and icon), nsis.bin
 // (the NSIS installer), payload.bin (the installer file Project1 carries) and the stand-in
 // browser recorder.exe, registered for HTML
 // files, which writes DIR\recorded.txt. Each scenario starts a launcher with TMP and TEMP pointing
@@ -311,7 +312,8 @@ void CustomInstaller() {
 // A launcher carrying an installer made by NSIS, which reads its own file when it starts: the
 // extracted file holds the NSIS installer's bytes and is held while the launcher runs; the
 // installer runs from it (it writes "<its own path>.ran"), and at the end the file is removed.
-// Launcher is the one the build makes or the one sfpack wrap made from the released program.
+// Launcher is the one the build makes, the one sfpack wrap made from the released program, or one
+// it made with another caption, logo and icon (wrap --form --logo --icon).
 void NsisInstaller(const std::string& launcher, const std::string& folder) {
   std::printf("== %s, carrying an installer made by NSIS\n", launcher.c_str());
   const std::string temp = FreshFolder(folder);
@@ -449,6 +451,7 @@ int main(int argc, char** argv) {
   CustomInstaller();
   NsisInstaller("Project1_nsis.exe", "temp7");
   NsisInstaller("Project1_nsis_wrapped.exe", "temp8");
+  NsisInstaller("Project1_rebranded.exe", "temp9");
   DamagedProgram();
 
   return ExitCode();

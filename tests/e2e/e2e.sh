@@ -30,6 +30,16 @@ cp "$custom" "$dir/Project1_custom.exe"
 cp "$nsis" "$dir/Project1_nsis.exe"
 cp "$nsis_installer" "$dir/nsis.bin"
 "$sfpack" wrap "$program" "$nsis_installer" -o "$dir/Project1_nsis_wrapped.exe"
+# And into a launcher rebranded as a vendor would: the window as text with a caption changed, a
+# new logo and a new icon (made here).
+mkdir -p "$work/window"
+"$sfpack" form "$program" -o "$work/window/Unit1.txt" >/dev/null
+sed -i "s/'Quillmoor 5.0 Deutsch'/'Quillmoor 5.1 English'/" "$work/window/Unit1.txt"
+grep -q "'Quillmoor 5.1 English'" "$work/window/Unit1.txt"
+convert -size 240x80 gradient:navy-skyblue "$work/window/new-logo.jpg"
+convert -size 32x32 xc:gold -define icon:auto-resize=32,16 "$work/window/new.ico"
+"$sfpack" wrap "$program" "$nsis_installer" --form "$work/window/Unit1.txt" \
+  --logo "$work/window/new-logo.jpg" --icon "$work/window/new.ico" -o "$dir/Project1_rebranded.exe"
 cp "$payload" "$dir/payload.bin"
 cp "$driver" "$dir/driver.exe"
 cp "$recorder" "$dir/recorder.exe"
