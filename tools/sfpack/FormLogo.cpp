@@ -6,6 +6,7 @@
 #include "toolkit/core/FormBinaryReader.h"
 #include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
+#include "tools/sfpack/LauncherFormCheck.h"
 #include "tools/sfpack/LauncherWrap.h"
 
 namespace sfpack {
@@ -49,13 +50,7 @@ class LogoPlanner {
   LogoPlanner(std::span<const uint8_t> Form, const LogoPicture& Logo) : in_(Form), logo_(Logo) {}
 
   std::vector<TEdit> Run() {
-    try {
-      in_.ReadSignature();
-      Component(0);
-    } catch (const EFormDataError& e) {
-      throw WrapError("damaged form data at offset " + std::to_string(e.Offset()) + ": " +
-                      e.Message());
-    }
+    ReadFormData(in_, [this] { Component(0); });
     if (!picture_) throw WrapError("the form has no Image2 with a Picture.Data for the logo");
     return std::move(edits_);
   }

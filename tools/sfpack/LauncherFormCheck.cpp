@@ -49,13 +49,7 @@ class ComponentWalker {
   explicit ComponentWalker(std::span<const uint8_t> Form) : in_(Form) {}
 
   std::vector<TComponentInfo> Run() {
-    try {
-      in_.ReadSignature();
-      Component(0);
-    } catch (const EFormDataError& e) {
-      throw WrapError("damaged form data at offset " + std::to_string(e.Offset()) + ": " +
-                      e.Message());
-    }
+    ReadFormData(in_, [this] { Component(0); });
     return found_;
   }
 
@@ -108,6 +102,16 @@ const TComponentInfo* Find(const std::vector<TComponentInfo>& All, std::string_v
 }
 
 }  // namespace
+
+void ReadFormData(TFormBinaryReader& In, const std::function<void()>& ReadComponents) {
+  try {
+    In.ReadSignature();
+    ReadComponents();
+  } catch (const EFormDataError& e) {
+    throw WrapError("damaged form data at offset " + std::to_string(e.Offset()) + ": " +
+                    e.Message());
+  }
+}
 
 void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text) {
   const std::vector<TComponentInfo> all = ComponentWalker(Form).Run();

@@ -7,13 +7,20 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string_view>
+
+class TFormBinaryReader;
 
 namespace sfpack {
 
 // WrapError with the reason and the line of Text (the form's text, from which Form was made)
 // where the component in question is declared, or the root's line for what is missing.
 void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text);
+
+// Reads In's signature, then runs ReadComponents over it; damage the reader meets becomes a
+// WrapError naming its offset. The walks of the launcher's form data in sfpack go through here.
+void ReadFormData(TFormBinaryReader& In, const std::function<void()>& ReadComponents);
 
 }  // namespace sfpack
