@@ -227,6 +227,10 @@ void acGraphicsStartUp() {
   StoreCursor(crLinkSelect, LoadCursorA(nullptr, MAKEINTRESOURCEA(kSystemHandCursor)));
   StoreCursor(crHandwriting, LoadCursorA(nullptr, MAKEINTRESOURCEA(kSystemHandwritingCursor)));
   LoadExtraCursors();
+  RegisterExtraGraphicsNames();
+}
+
+void RegisterExtraGraphicsNames() {
   RegisterIntegerConsts(kCursorType, NameToCursor, CursorToName);
   RegisterIntegerConsts(kColorType, NameToColor, ColorToName);
 }

@@ -140,13 +140,16 @@ bool CursorToName(int32_t Value, std::string& Name);
 bool NameToCursor(std::string_view Name, int32_t& Value);
 bool ColorToName(int32_t Value, std::string& Name);
 bool NameToColor(std::string_view Name, int32_t& Value);
+// Registers these as the conversions of "TCursor" and "TColor" (after the toolkit's own
+// RegisterGraphicsNames), as start-up does; tools that read the program's form data call it too.
+void RegisterExtraGraphicsNames();
 
 // Loads the 41 resource cursors into the screen's cursor table, and destroys them again. A
 // cursor that cannot be loaded leaves its number to the screen's default cursor.
 void LoadExtraCursors();
 void FreeExtraCursors();
 
-// Start-up: the two system cursors, LoadExtraCursors, the two registrations. Shut-down:
+// Start-up: the two system cursors, LoadExtraCursors, RegisterExtraGraphicsNames. Shut-down:
 // FreeExtraCursors.
 void acGraphicsStartUp();
 void acGraphicsShutDown();

@@ -1,8 +1,9 @@
 // The window text that sfpack wrap --form reads: arbitrary bytes as the edited text form, turned
-// into form data (the installer marker filled in, the text converted) and checked for what the
-// launcher needs. Either step may refuse, with WrapError; nothing else may leave, and no input
-// may crash or read out of bounds. Inputs with an "@" other than the marker's are skipped: they
-// could name a file to splice, and the fuzzer never reads files of the machine.
+// into form data (the installer marker filled in, the text converted), checked for what the
+// launcher needs and loaded by the program's form reader into the window's classes. Either step may
+// refuse, with WrapError; nothing else may leave, and no input may crash or read out of bounds.
+// Inputs with an "@" other than the marker's are skipped: they could name a file to splice, and the
+// fuzzer never reads files of the machine.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -29,8 +30,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   if (!OnlyMarkers(text)) return 0;
   try {
-    const std::vector<uint8_t> form = sfpack::BuildLauncherForm(text, {});
-    sfpack::CheckLauncherForm(form, text);
+    std::vector<formtext::SourceLine> lines;
+    const std::vector<uint8_t> form = sfpack::BuildLauncherForm(text, {}, &lines);
+    sfpack::CheckLauncherForm(form, text, lines);
   } catch (const sfpack::WrapError&) {
   }
   return 0;

@@ -105,8 +105,8 @@ class TFormReader {
   [[noreturn]] void Fail(size_t Offset, const std::string& What) {
     std::string where =
         current_ ? current_->Name() + " (" + current_->ClassName() + ")" : std::string("form data");
-    throw EReadError("Error reading " + where + " at offset " + std::to_string(Offset) + ": " +
-                     What);
+    throw EFormReadError(
+        "Error reading " + where + " at offset " + std::to_string(Offset) + ": " + What, Offset);
   }
 
   // --- bytes -------------------------------------------------------------------------------
@@ -135,7 +135,7 @@ class TFormReader {
     TComponent* saved = current_;
     TComponent* c =
         Parent ? CreateChild(className, classOffset) : &AdoptRoot(className, classOffset);
-    if (Parent) c->SetParentComponent(Parent);
+    if (Parent) Attach(*c, *Parent, classOffset);
     Rename(*c, name, nameOffset);  // a refused name is reported in the parent's context
     current_ = c;
     SetField(*c, nameOffset);
@@ -164,6 +164,17 @@ class TFormReader {
     c->SetLoading(true);
     loaded_.push_back(c);
     return c;
+  }
+
+  // Places C on Parent; a refusal is reported in the parent's context.
+  void Attach(TComponent& C, TComponent& Parent, size_t Offset) {
+    try {
+      C.SetParentComponent(&Parent);
+    } catch (const EFormReadError&) {
+      throw;
+    } catch (const EReadError& e) {
+      Fail(Offset, e.Message());
+    }
   }
 
   void Rename(TComponent& C, const std::string& Name, size_t Offset) {
@@ -232,8 +243,11 @@ class TFormReader {
       } else {
         ApplyDefined(*target.Object, target.LastName, path, value, nameOffset);
       }
-    } catch (const EReadError&) {
+    } catch (const EFormReadError&) {
       throw;
+    } catch (const EReadError& e) {
+      // A declared reader's own error keeps its wording; the place is added for tools.
+      throw EFormReadError(e.Message(), value.Offset);
     } catch (const EAbort&) {
       throw;
     } catch (const EToolkitError& e) {

@@ -11,13 +11,6 @@ constexpr UINT_PTR kButtonId = 1;
 constexpr UINT kCaptionFormat = DT_SINGLELINE | DT_VCENTER | DT_LEFT;
 }  // namespace
 
-const TEnumInfo& TBitBtnKindInfo() {
-  static const TEnumInfo info("TBitBtnKind",
-                              {"bkCustom", "bkOK", "bkCancel", "bkHelp", "bkYes", "bkNo", "bkClose",
-                               "bkAbort", "bkRetry", "bkIgnore", "bkAll"});
-  return info;
-}
-
 std::string KindCaption(TBitBtnKind Kind) {
   static const char* const kCaptions[] = {"",       "OK",    "Cancel", "&Help",   "&Yes", "&No",
                                           "&Close", "Abort", "&Retry", "&Ignore", "&All"};

@@ -11,23 +11,8 @@
 #include <cstdint>
 #include <string>
 
-#include "toolkit/core/TEnumInfo.h"
+#include "toolkit/core/ControlEnums.h"
 #include "toolkit/ui/TControl.h"
-
-enum TBitBtnKind : uint8_t {
-  bkCustom,
-  bkOK,
-  bkCancel,
-  bkHelp,
-  bkYes,
-  bkNo,
-  bkClose,
-  bkAbort,
-  bkRetry,
-  bkIgnore,
-  bkAll
-};
-const TEnumInfo& TBitBtnKindInfo();
 
 // The caption a kind shows when the stored caption is empty ("OK" for bkOK).
 std::string KindCaption(TBitBtnKind Kind);

@@ -11,11 +11,6 @@ constexpr int64_t kAlwaysStored = INT64_MIN;
 constexpr TSetValue kAlwaysStoredSet = 0xFFFFFFFFu;
 }  // namespace
 
-const TEnumInfo& TFontStyleInfo() {
-  static const TEnumInfo info("TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"});
-  return info;
-}
-
 TFont::TFont() = default;
 
 TFont::~TFont() {

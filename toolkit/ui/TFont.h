@@ -7,13 +7,9 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "toolkit/core/ControlEnums.h"
 #include "toolkit/core/GraphicsNames.h"
-#include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/TPersistent.h"
-
-enum TFontStyle : uint8_t { fsBold, fsItalic, fsUnderline, fsStrikeOut };
-using TFontStyles = TSetValue;  // bit n = TFontStyle n
-const TEnumInfo& TFontStyleInfo();
 
 // The defaults of a new font: the design tool's window font.
 inline constexpr const char* kDefaultFontName = "MS Sans Serif";

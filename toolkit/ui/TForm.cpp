@@ -48,19 +48,6 @@ TBitBtn* AsButton(TControl* Control) {
 
 }  // namespace
 
-const TEnumInfo& TFormBorderStyleInfo() {
-  static const TEnumInfo info("TFormBorderStyle", {"bsNone", "bsSingle", "bsSizeable", "bsDialog",
-                                                   "bsToolWindow", "bsSizeToolWin"});
-  return info;
-}
-
-const TEnumInfo& TPositionInfo() {
-  static const TEnumInfo info(
-      "TPosition", {"poDesigned", "poDefault", "poDefaultPosOnly", "poDefaultSizeOnly",
-                    "poScreenCenter", "poDesktopCenter", "poMainFormCenter", "poOwnerFormCenter"});
-  return info;
-}
-
 TForm::TForm(TComponent* Owner) : TComponent(Owner), font_(std::make_unique<TFont>()) {
   font_->SetOnChange([this] { FontChanged(); });
 }

@@ -11,37 +11,15 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "toolkit/core/ControlEnums.h"
 #include "toolkit/core/FormLayout.h"
 #include "toolkit/core/GraphicsNames.h"
 #include "toolkit/core/TComponent.h"
-#include "toolkit/core/TEnumInfo.h"
 #include "toolkit/core/ToolkitErrors.h"
 #include "toolkit/ui/TFont.h"
 
 class TControl;
 class TStream;
-
-enum TFormBorderStyle : uint8_t {
-  bsNone,
-  bsSingle,
-  bsSizeable,
-  bsDialog,
-  bsToolWindow,
-  bsSizeToolWin
-};
-const TEnumInfo& TFormBorderStyleInfo();
-
-enum TPosition : uint8_t {
-  poDesigned,
-  poDefault,
-  poDefaultPosOnly,
-  poDefaultSizeOnly,
-  poScreenCenter,
-  poDesktopCenter,
-  poMainFormCenter,
-  poOwnerFormCenter
-};
-const TEnumInfo& TPositionInfo();
 
 enum TWindowState : uint8_t { wsNormal, wsMinimized, wsMaximized };
 

@@ -1,5 +1,6 @@
 #include "tools/formconv/TextFormToBinary.h"
 
+#include <algorithm>
 #include <iterator>
 #include <limits>
 #include <string>
@@ -16,8 +17,8 @@ namespace {
 
 class TextFormParser {
  public:
-  TextFormParser(std::string_view text, const SpliceDirs& dirs)
-      : tokens_(TokenizeTextForm(text)), dirs_(dirs) {}
+  TextFormParser(std::string_view text, const SpliceDirs& dirs, std::vector<SourceLine>* lines)
+      : tokens_(TokenizeTextForm(text)), dirs_(dirs), lines_(lines) {}
 
   std::vector<uint8_t> Convert() {
     out_.WriteSignature();
@@ -100,6 +101,10 @@ class TextFormParser {
     }
   }
 
+  void MarkLine(const Token& at) {
+    if (lines_) lines_->push_back({out_.Bytes().size(), at.line});
+  }
+
   void PutName(const Token& at, std::string_view text, std::string_view what) {
     CheckShort(at, text, what);
     out_.WriteName(text);
@@ -119,6 +124,7 @@ class TextFormParser {
       name = &first;
       className = &ExpectName("a class name", false);
     }
+    MarkLine(*className);
     PutName(*className, className->text, "class name");
     PutName(name ? *name : first, name ? name->text : std::string(), "component name");
     while (!AtKeyword("object") && !AtKeyword("end")) ParseProperty();
@@ -136,6 +142,7 @@ class TextFormParser {
 
   void ParseProperty() {
     const Token& name = ExpectName("a property name, 'object' or 'end'", true);
+    MarkLine(name);
     PutName(name, name.text, "property name");
     ExpectSymbol('=');
     ParseValue();
@@ -278,13 +285,22 @@ class TextFormParser {
   std::vector<Token> tokens_;
   size_t index_ = 0;
   const SpliceDirs& dirs_;
+  std::vector<SourceLine>* lines_;
   TFormBinaryWriter out_;
 };
 
 }  // namespace
 
-std::vector<uint8_t> TextFormToBinary(std::string_view text, const SpliceDirs& dirs) {
-  return TextFormParser(text, dirs).Convert();
+size_t LineOfOffset(std::span<const SourceLine> Lines, size_t Offset) {
+  const auto after = std::upper_bound(Lines.begin(), Lines.end(), Offset,
+                                      [](size_t O, const SourceLine& L) { return O < L.offset; });
+  return after == Lines.begin() ? 0 : std::prev(after)->line;
+}
+
+std::vector<uint8_t> TextFormToBinary(std::string_view text, const SpliceDirs& dirs,
+                                      std::vector<SourceLine>* Lines) {
+  if (Lines) Lines->clear();
+  return TextFormParser(text, dirs, Lines).Convert();
 }
 
 }  // namespace formtext

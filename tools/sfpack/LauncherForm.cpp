@@ -101,7 +101,8 @@ std::vector<uint8_t> LauncherFormWithoutInstaller(std::span<const uint8_t> Launc
   return WithoutValue(form, *storage);
 }
 
-std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::SpliceDirs& Dirs) {
+std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::SpliceDirs& Dirs,
+                                       std::vector<formtext::SourceLine>* Lines) {
   std::string text(Text);
   const size_t at = text.find(kInstallerMarker);
   const size_t line =
@@ -118,7 +119,7 @@ std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::Sp
   text.replace(at, sizeof kInstallerMarker - 1,
                "{}" + std::string(sizeof kInstallerMarker - 3, ' '));
   try {
-    return formtext::TextFormToBinary(text, Dirs);
+    return formtext::TextFormToBinary(text, Dirs, Lines);
   } catch (const formtext::FormTextError& e) {
     throw WrapError(std::string("the form text cannot be converted: ") + e.what());
   }

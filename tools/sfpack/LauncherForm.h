@@ -38,7 +38,9 @@ std::vector<uint8_t> LauncherFormWithoutInstaller(std::span<const uint8_t> Launc
 
 // The binary form data of an edited text form, with an empty StoredData where the marker stands.
 // WrapError naming the text's line for text the converter cannot read, a missing or repeated
-// marker, or files to splice that cannot be read.
-std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::SpliceDirs& Dirs);
+// marker, or files to splice that cannot be read. Lines, when given, receives where each item of
+// the form data stands in the text.
+std::vector<uint8_t> BuildLauncherForm(std::string_view Text, const formtext::SpliceDirs& Dirs,
+                                       std::vector<formtext::SourceLine>* Lines = nullptr);
 
 }  // namespace sfpack

@@ -2,11 +2,20 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "storage/acFileStorage.h"
 #include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/FormStreaming.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
+#include "toolkit/core/TMemoryStream.h"
+#include "toolkit/core/TReadOnlyMemoryStream.h"
+#include "toolkit/core/ToolkitErrors.h"
+#include "tools/sfpack/FormBinaryProperty.h"
+#include "tools/sfpack/LauncherClasses.h"
 #include "tools/sfpack/LauncherWrap.h"
 
 namespace sfpack {
@@ -113,7 +122,58 @@ void ReadFormData(TFormBinaryReader& In, const std::function<void()>& ReadCompon
   }
 }
 
-void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text) {
+namespace {
+
+// The form as the program gets it from wrap: the empty StoredData that wrap fills holds the
+// storage's own pack of no records here, so the storage reads what it will read in its format.
+class TLoadableForm {
+ public:
+  explicit TLoadableForm(std::span<const uint8_t> Form) : bytes_(Form.begin(), Form.end()) {
+    const std::optional<FormBinaryLocation> stored = LocateFormBinaryProperty(Form, "StoredData");
+    if (!stored || stored->size != 0) return;
+    TacFileStorage empty(nullptr);
+    TMemoryStream pack;
+    empty.WriteStoredData(pack);
+    at_ = stored->offset;
+    shift_ = pack.Bytes().size();
+    StoreLE32(&bytes_[at_ - 4], static_cast<uint32_t>(shift_));
+    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), pack.Bytes().begin(),
+                  pack.Bytes().end());
+  }
+  std::span<const uint8_t> Bytes() const { return bytes_; }
+  // Where Offset of these bytes lies in the form they were made from.
+  size_t Original(size_t Offset) const {
+    if (Offset < at_) return Offset;
+    return Offset < at_ + shift_ ? at_ : Offset - shift_;
+  }
+
+ private:
+  std::vector<uint8_t> bytes_;
+  size_t at_ = 0;
+  size_t shift_ = 0;
+};
+
+// Loads Form as the program would, into the window's classes without windows.
+void LoadAsTheProgram(std::span<const uint8_t> Form, std::span<const formtext::SourceLine> Lines) {
+  const TLoadableForm form(Form);
+  formcheck::RegisterLauncherClasses();
+  formcheck::TForm1 window(nullptr);
+  TReadOnlyMemoryStream stream(form.Bytes().data(), form.Bytes().size());
+  try {
+    ReadComponentRes(stream, window);
+  } catch (const EFormReadError& e) {
+    const size_t line = formtext::LineOfOffset(Lines, form.Original(e.Offset()));
+    throw WrapError("line " + std::to_string(line) +
+                    ": the launcher would not load this form: " + e.Message());
+  } catch (const EToolkitError& e) {
+    throw WrapError("the launcher would not load this form: " + e.Message());
+  }
+}
+
+}  // namespace
+
+void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text,
+                       std::span<const formtext::SourceLine> Lines) {
   const std::vector<TComponentInfo> all = ComponentWalker(Form).Run();
   const std::string root = all.front().name;
   for (const TComponentInfo& c : all) {
@@ -140,6 +200,7 @@ void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text) {
       Refuse(Text, b.component,
              std::string(b.component) + "." + b.event + " must be bound to " + b.handler);
   }
+  LoadAsTheProgram(Form, Lines);
 }
 
 }  // namespace sfpack

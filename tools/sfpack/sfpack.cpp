@@ -270,8 +270,9 @@ Bytes FormFromText(const std::string& Path) {
   formtext::SpliceDirs dirs;
   dirs.BaseDir = fs::path(Path).parent_path();
   try {
-    const Bytes form = sfpack::BuildLauncherForm(text, dirs);
-    sfpack::CheckLauncherForm(form, text);
+    std::vector<formtext::SourceLine> lines;
+    const Bytes form = sfpack::BuildLauncherForm(text, dirs, &lines);
+    sfpack::CheckLauncherForm(form, text, lines);
     return form;
   } catch (const sfpack::WrapError& e) {
     throw std::runtime_error(Path + ": " + e.what());

@@ -82,8 +82,23 @@ class LauncherFormTest : public testing::Test {
     dir_ = fs::temp_directory_path() / ("launcher_form_test." + std::to_string(getpid()));
     fs::create_directories(dir_);
     // A logo as the build stores it: class name, byte count, file.
-    jpeg_ = {0xFF, 0xD8, 0xFF, 0xE0, 'l', 'o', 'g', 'o', 0xFF, 0xD9};
-    picture_ = {10, 'T', 'J', 'P', 'E', 'G', 'I', 'm', 'a', 'g', 'e', 10, 0, 0, 0};
+    jpeg_ = ReadWholeFile(AC_LAUNCHER_DIR "/pictures/logo.jpg");
+    const auto size = static_cast<uint32_t>(jpeg_.size());
+    picture_ = {10,
+                'T',
+                'J',
+                'P',
+                'E',
+                'G',
+                'I',
+                'm',
+                'a',
+                'g',
+                'e',
+                static_cast<uint8_t>(size),
+                static_cast<uint8_t>(size >> 8),
+                0,
+                0};
     picture_.insert(picture_.end(), jpeg_.begin(), jpeg_.end());
     WriteWholeFile((dir_ / sfpack::kPictureFileName).string(), picture_);
     const std::string source =
@@ -94,13 +109,14 @@ class LauncherFormTest : public testing::Test {
   }
   void TearDown() override { fs::remove_all(dir_); }
 
-  Bytes Build(const std::string& Text) const {
-    return sfpack::BuildLauncherForm(Text, formtext::SpliceDirs{dir_, {}});
+  Bytes Build(const std::string& Text, std::vector<formtext::SourceLine>* Lines = nullptr) const {
+    return sfpack::BuildLauncherForm(Text, formtext::SpliceDirs{dir_, {}}, Lines);
   }
   // The form data made from Text and checked as wrap --form does.
   Bytes BuildChecked(const std::string& Text) const {
-    const Bytes form = Build(Text);
-    sfpack::CheckLauncherForm(form, Text);
+    std::vector<formtext::SourceLine> lines;
+    const Bytes form = Build(Text, &lines);
+    sfpack::CheckLauncherForm(form, Text, lines);
     return form;
   }
 
@@ -162,7 +178,39 @@ TEST_F(LauncherFormTest, RefusesWithTheLineAndReason) {
        "BitBtn1.OnClick must be bound to BitBtn1Click"},
       {"no marker", sfpack::kInstallerMarker, "{}", "", "has no {@installer}"},
       {"missing logo file", "'logo.picture'", "'gone.picture'", "line 25", "gone.picture"},
+      // What only the program's reader finds, at the line of the property or component.
+      {"misspelt property", "Caption = 'Vollversion'", "Captoin = 'Vollversion'", "line 46",
+       "Property Captoin does not exist"},
+      {"misspelt sub-property", "AutoExtract.Enabled", "AutoExtract.Enable", "line 78",
+       "AutoExtract.Enable does not exist"},
+      {"string for an integer", "TabOrder = 0", "TabOrder = '0'", "line 73",
+       "expected an integer, found a string"},
+      {"integer for a string", "Font.Name = 'Arial'", "Font.Name = 12", "line 37",
+       "expected a string"},
+      {"unknown button kind", "Kind = bkOK", "Kind = bkOkay", "line 74",
+       "Unknown identifier bkOkay"},
+      {"unknown colour", "Color = clWhite", "Color = clWeiss", "line 8",
+       "Unknown identifier clWeiss"},
+      {"unknown font style", "[fsBold]", "[fsFett]", "line 51", "fsFett"},
+      {"control inside a control", "    OnClick = Image2Click\n  end",
+       "    OnClick = Image2Click\n    object Label9: TLabel\n    end\n  end", "line 27",
+       "A TLabel can only be placed on a form, not on a TImage"},
+      {"handler the window lacks", "    ParentFont = False\n  end\n  object Label5",
+       "    ParentFont = False\n    OnClick = Label2Click\n  end\n  object Label5", "line 40",
+       "Method Label2Click not found"},
+      {"picture of another format", "'logo.picture'", "'bitmap.picture'", "line 25",
+       "Unknown picture format TBitmap"},
+      {"picture that is no whole JPEG", "'logo.picture'", "'cut.picture'", "line 25",
+       "no logo the program shows"},
   };
+  // Picture data of another class, and of the logo cut short (its count says what is there).
+  WriteWholeFile((dir_ / "bitmap.picture").string(), Bytes{7, 'T', 'B', 'i', 't', 'm', 'a', 'p'});
+  Bytes cut = picture_;
+  cut.resize(picture_.size() / 2);
+  const auto cutSize = static_cast<uint32_t>(cut.size() - 15);
+  cut[11] = static_cast<uint8_t>(cutSize);
+  cut[12] = static_cast<uint8_t>(cutSize >> 8);
+  WriteWholeFile((dir_ / "cut.picture").string(), cut);
   const std::string text = sfpack::ExportLauncherForm(launcher_).text;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
