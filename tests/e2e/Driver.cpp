@@ -16,7 +16,12 @@
 // DIR\shot-done, so the script around it can take a screenshot. Every check prints one line; the
 // exit code is the number of failed checks (capped at 100).
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -75,6 +80,69 @@ int CountInk(HWND hwnd, const RECT& box) {
     }
   }
   ReleaseDC(nullptr, screen);
+  return ink;
+}
+
+// A window's client area as the screen shows it: 32-bit pixels, top row first.
+struct ClientPicture {
+  LONG width = 0;
+  LONG height = 0;
+  std::vector<uint32_t> pixels;
+  uint32_t At(LONG x, LONG y) const {
+    return pixels[static_cast<size_t>(y * width + x)] & 0xFFFFFF;
+  }
+};
+
+ClientPicture CaptureClient(HWND hwnd) {
+  ClientPicture picture;
+  RECT client = {};
+  GetClientRect(hwnd, &client);
+  POINT origin = {0, 0};
+  ClientToScreen(hwnd, &origin);
+  picture.width = client.right;
+  picture.height = client.bottom;
+  picture.pixels.resize(static_cast<size_t>(picture.width * picture.height));
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info = {};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = picture.width;
+  info.bmiHeader.biHeight = -picture.height;
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP dib = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (dib && bits) {
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, picture.width, picture.height, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    std::memcpy(picture.pixels.data(), bits, picture.pixels.size() * sizeof(uint32_t));
+    SelectObject(memory, old);
+    DeleteObject(dib);
+  }
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+  return picture;
+}
+
+// The pixels of Box (clipped to both pictures) in which A and B differ.
+int Differing(const ClientPicture& a, const ClientPicture& b, const RECT& box) {
+  int count = 0;
+  for (LONG y = box.top; y < std::min({box.bottom, a.height, b.height}); ++y)
+    for (LONG x = box.left; x < std::min({box.right, a.width, b.width}); ++x)
+      count += a.At(x, y) != b.At(x, y);
+  return count;
+}
+
+// The smallest rectangle holding every pixel of Area (clipped to the picture) that is not white.
+RECT InkBox(const ClientPicture& p, const RECT& area) {
+  RECT ink = {LONG_MAX, LONG_MAX, LONG_MIN, LONG_MIN};
+  for (LONG y = area.top; y < std::min(area.bottom, p.height); ++y)
+    for (LONG x = area.left; x < std::min(area.right, p.width); ++x)
+      if (p.At(x, y) != 0xFFFFFF) {
+        ink = {std::min(ink.left, x), std::min(ink.top, y), std::max(ink.right, x + 1),
+               std::max(ink.bottom, y + 1)};
+      }
   return ink;
 }
 
@@ -178,6 +246,39 @@ void CheckLogoClick(HWND hwnd, const Layout& layout) {
   Check(params == kAddress, "the address is the whole parameter text: [" + params + "]");
 }
 
+// The window of the first run, and its layout, to compare a rebranded window with.
+ClientPicture originalWindow;
+Layout layout;
+
+// The rebranded launcher's window against the original's: a caption and the logo changed, the
+// rest as it was. The new logo is 240x80 pixels (made by e2e.sh), shown at its own size.
+void CheckRebrandedWindow(HWND window) {
+  Sleep(500);
+  const ClientPicture rebranded = CaptureClient(window);
+  Check(rebranded.width == originalWindow.width && rebranded.height == originalWindow.height,
+        "the rebranded window has the original's size");
+  const struct {
+    const char* what;
+    RECT box;
+    bool changed;
+  } areas[] = {
+      {"the caption \"Installation\"", layout.Box(0, 150, 480, 30), false},
+      {"the caption \"Vollversion\"", layout.Box(0, 182, 480, 28), false},
+      {"the button", layout.Box(490, 100, 175, 65), false},
+      {"the edited caption", layout.Box(0, 212, 480, 30), true},
+      {"the logo", layout.Box(0, 0, 480, 140), true},
+  };
+  for (const auto& a : areas) {
+    const int differing = Differing(originalWindow, rebranded, a.box);
+    Check(a.changed ? differing > 0 : differing == 0,
+          std::string(a.what) + (a.changed ? " changed" : " as before") + " (" + Str(differing) +
+              " pixels differ)");
+  }
+  const RECT logo = InkBox(rebranded, layout.Box(0, 0, 480, 140));
+  Check(logo.right - logo.left == 240 && logo.bottom - logo.top == 80,
+        "the new logo shows at its own size, 240 x 80: " + RectText(logo));
+}
+
 void OfferScreenshot() {
   CloseHandle(CreateFileA((dir + "ready").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -197,7 +298,7 @@ void FirstRun(const std::string& ownTemp) {
   // Nothing lands in the TEMP the driver was given: the program's TEMP is the folder of the test.
   Check(!Exists(ownTemp + kInstallerName), "nothing extracted into " + ownTemp);
   Sleep(500);  // let the first paint finish before the screen is read
-  Layout layout;
+  originalWindow = CaptureClient(run.window);
   layout.m = MeasureWindowFontDigitHeight();
   CheckWindow(run.window, layout);
   CheckControls(run.window, layout);
@@ -314,13 +415,16 @@ void CustomInstaller() {
 // installer runs from it (it writes "<its own path>.ran"), and at the end the file is removed.
 // Launcher is the one the build makes, the one sfpack wrap made from the released program, or one
 // it made with another caption, logo and icon (wrap --form --logo --icon).
-void NsisInstaller(const std::string& launcher, const std::string& folder) {
+// Look, when given, is run on the window before anything else.
+void NsisInstaller(const std::string& launcher, const std::string& folder,
+                   const std::function<void(HWND)>& Look = {}) {
   std::printf("== %s, carrying an installer made by NSIS\n", launcher.c_str());
   const std::string temp = FreshFolder(folder);
   std::string nsis;
   Check(ReadWholeFile(dir + "nsis.bin", nsis) && !nsis.empty(), "the NSIS installer is at hand");
   Run run;
   if (!Start(dir + launcher, temp, run)) return;
+  if (Look) Look(run.window);
   const std::string file = temp + kInstallerName;
   Check(HasBytes(file, nsis), "the extracted installer holds the NSIS installer's bytes");
   HANDLE writer = CreateFileA(file.c_str(), GENERIC_WRITE,
@@ -451,7 +555,7 @@ int main(int argc, char** argv) {
   CustomInstaller();
   NsisInstaller("Project1_nsis.exe", "temp7");
   NsisInstaller("Project1_nsis_wrapped.exe", "temp8");
-  NsisInstaller("Project1_rebranded.exe", "temp9");
+  NsisInstaller("Project1_rebranded.exe", "temp9", CheckRebrandedWindow);
   DamagedProgram();
 
   return ExitCode();
