@@ -153,8 +153,28 @@ class TLoadableForm {
   size_t shift_ = 0;
 };
 
-// Loads Form as the program would, into the window's classes without windows.
-void LoadAsTheProgram(std::span<const uint8_t> Form, std::span<const formtext::SourceLine> Lines) {
+// The storage's settings the launcher's button depends on: it runs only an installer the storage
+// wrote (or found identical) at start-up and holds until the end, which it does only when it
+// extracts, replaces a stale file of the name and removes the file at the end.
+void CheckStorageSettings(const TacFileStorage& Storage, std::string_view Text) {
+  const TAutoExtract& extract = *Storage.AutoExtract();
+  std::string wrong;
+  if (!extract.Enabled())
+    wrong = "AutoExtract.Enabled must be True";
+  else if (!extract.RemoveOnTerminate())
+    wrong = "AutoExtract.RemoveOnTerminate must be True";
+  else if (extract.Overwrite() == owNever)
+    wrong = "AutoExtract.Overwrite must not be owNever";
+  if (!wrong.empty())
+    Refuse(Text, Storage.Name(),
+           wrong + ": the launcher's button runs only the installer its storage extracted at " +
+               "start-up and holds until the end");
+}
+
+// Loads Form as the program would, into the window's classes without windows, and checks the
+// storage's settings.
+void LoadAsTheProgram(std::span<const uint8_t> Form, std::string_view Text,
+                      std::span<const formtext::SourceLine> Lines) {
   const TLoadableForm form(Form);
   formcheck::RegisterLauncherClasses();
   formcheck::TForm1 window(nullptr);
@@ -168,6 +188,7 @@ void LoadAsTheProgram(std::span<const uint8_t> Form, std::span<const formtext::S
   } catch (const EToolkitError& e) {
     throw WrapError("the launcher would not load this form: " + e.Message());
   }
+  if (window.acFileStorage1) CheckStorageSettings(*window.acFileStorage1, Text);
 }
 
 }  // namespace
@@ -200,7 +221,7 @@ void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text,
       Refuse(Text, b.component,
              std::string(b.component) + "." + b.event + " must be bound to " + b.handler);
   }
-  LoadAsTheProgram(Form, Lines);
+  LoadAsTheProgram(Form, Text, Lines);
 }
 
 }  // namespace sfpack

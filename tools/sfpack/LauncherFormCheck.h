@@ -4,7 +4,9 @@
 // program does not register; the bindings Image2.OnClick = Image2Click and BitBtn1.OnClick =
 // BitBtn1Click; and then the whole form loaded by the program's form reader (ReadComponentRes)
 // into the window's classes without windows (LauncherClasses.h), so that every property name,
-// value type, identifier, nesting and picture is refused here as the program would refuse it.
+// value type, identifier, nesting and picture is refused here as the program would refuse it;
+// last, the storage's settings that the install button depends on (AutoExtract.Enabled and
+// RemoveOnTerminate True, Overwrite not owNever).
 #pragma once
 
 #include <cstdint>

@@ -202,6 +202,14 @@ TEST_F(LauncherFormTest, RefusesWithTheLineAndReason) {
        "Unknown picture format TBitmap"},
       {"picture that is no whole JPEG", "'logo.picture'", "'cut.picture'", "line 25",
        "no logo the program shows"},
+      // Settings that leave the button without an installer to run.
+      {"storage that does not extract", "AutoExtract.Enabled = True", "AutoExtract.Enabled = False",
+       "line 77", "AutoExtract.Enabled must be True"},
+      {"storage that leaves the file", "AutoExtract.RemoveOnTerminate = True",
+       "AutoExtract.RemoveOnTerminate = False", "line 77", "RemoveOnTerminate must be True"},
+      {"storage that keeps a stale file", "AutoExtract.Enabled = True",
+       "AutoExtract.Enabled = True\n    AutoExtract.Overwrite = owNever", "line 77",
+       "must not be owNever"},
   };
   // Picture data of another class, and of the logo cut short (its count says what is there).
   WriteWholeFile((dir_ / "bitmap.picture").string(), Bytes{7, 'T', 'B', 'i', 't', 'm', 'a', 'p'});
