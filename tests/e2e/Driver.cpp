@@ -13,8 +13,9 @@
 // messages) and checks what lands in that folder, which windows appear, and the exit code. The last
 // scenario runs a copy of Project1.exe with one byte of its packed installer changed (see
 // MakeDamagedCopy). During the first scenario the driver writes DIR\ready and waits for
-// DIR\shot-done, so the script around it can take a screenshot. Every check prints one line; the
-// exit code is the number of failed checks (capped at 100).
+// DIR\shot-done, so the script around it can take a screenshot; it also keeps the window's client
+// area as the screen shows it, to compare the rebranded launcher's window with. Every check prints
+// one line; the exit code is the number of failed checks (capped at 100).
 
 #include <algorithm>
 #include <climits>
@@ -23,6 +24,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DriverSupport.h"
@@ -123,6 +125,19 @@ ClientPicture CaptureClient(HWND hwnd) {
   DeleteDC(memory);
   ReleaseDC(nullptr, screen);
   return picture;
+}
+
+// The client area once it has stopped changing (two captures 200 ms apart agree; at most about
+// four seconds): the logo and the captions are painted after the window appears.
+ClientPicture CaptureSettled(HWND hwnd) {
+  ClientPicture last = CaptureClient(hwnd);
+  for (int i = 0; i < 20; ++i) {
+    Sleep(200);
+    ClientPicture next = CaptureClient(hwnd);
+    if (next.pixels == last.pixels) break;
+    last = std::move(next);
+  }
+  return last;
 }
 
 // The pixels of Box (clipped to both pictures) in which A and B differ.
@@ -253,8 +268,7 @@ Layout layout;
 // The rebranded launcher's window against the original's: a caption and the logo changed, the
 // rest as it was. The new logo is 240x80 pixels (made by e2e.sh), shown at its own size.
 void CheckRebrandedWindow(HWND window) {
-  Sleep(500);
-  const ClientPicture rebranded = CaptureClient(window);
+  const ClientPicture rebranded = CaptureSettled(window);
   Check(rebranded.width == originalWindow.width && rebranded.height == originalWindow.height,
         "the rebranded window has the original's size");
   const struct {
@@ -298,7 +312,7 @@ void FirstRun(const std::string& ownTemp) {
   // Nothing lands in the TEMP the driver was given: the program's TEMP is the folder of the test.
   Check(!Exists(ownTemp + kInstallerName), "nothing extracted into " + ownTemp);
   Sleep(500);  // let the first paint finish before the screen is read
-  originalWindow = CaptureClient(run.window);
+  originalWindow = CaptureSettled(run.window);
   layout.m = MeasureWindowFontDigitHeight();
   CheckWindow(run.window, layout);
   CheckControls(run.window, layout);
