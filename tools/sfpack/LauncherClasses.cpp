@@ -100,7 +100,6 @@ void TFont::Publish(TPublisher<TFont>& P) {
 }
 
 void TPicture::ReadData(TStream& Stream) {
-  Width = Height = 0;
   std::vector<uint8_t> jpeg;
   try {
     jpeg = ReadJpegBytes(Stream);
@@ -111,9 +110,7 @@ void TPicture::ReadData(TStream& Stream) {
   }
   if (jpeg.empty()) return;
   try {
-    const sfpack::LogoPicture decoded = sfpack::MakeLogoPicture(jpeg);
-    Width = decoded.width;
-    Height = decoded.height;
+    sfpack::MakeLogoPicture(jpeg);
   } catch (const sfpack::LogoPictureError& e) {
     throw EReadError(std::string("the picture is no logo the program shows: ") + e.what());
   }

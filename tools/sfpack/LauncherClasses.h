@@ -33,7 +33,8 @@ class TFont : public TPersistent {
   static void Publish(TPublisher<TFont>& P);
 };
 
-// Holds the picture data it read; refuses what the program's picture would refuse.
+// Reads picture data as the program's picture does and refuses what it would refuse; keeps
+// nothing.
 class TPicture : public TPersistent {
   TOOLKIT_CLASS(TPicture, TPersistent)
 
@@ -41,9 +42,6 @@ class TPicture : public TPersistent {
   // The picture data the form holds: the graphic's class name, then its own bytes.
   void ReadData(TStream& Stream);
   void DefineProperties(TFiler& Filer) override;
-  // The decoded picture's size; 0 for an empty picture.
-  uint32_t Width = 0;
-  uint32_t Height = 0;
 };
 
 class TForm;
