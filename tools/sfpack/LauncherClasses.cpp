@@ -27,19 +27,19 @@ class TValuePublisher {
   explicit TValuePublisher(TPublisher<C>& P) : p_(P) {}
 
   TValuePublisher& Integer(const char* Name, const char* IntegerType = "") {
-    p_.Integer(Name, Get(Name), Set(Name), 0, IntegerType);
+    p_.Integer(Name, Getter(Name), Setter(Name), 0, IntegerType);
     return *this;
   }
   TValuePublisher& Boolean(const char* Name) {
-    p_.Boolean(Name, Get(Name), Set(Name));
+    p_.Boolean(Name, Getter(Name), Setter(Name));
     return *this;
   }
   TValuePublisher& Enum(const char* Name, const TEnumInfo& Type) {
-    p_.Enum(Name, Type, Get(Name), Set(Name));
+    p_.Enum(Name, Type, Getter(Name), Setter(Name));
     return *this;
   }
   TValuePublisher& Set(const char* Name, const TEnumInfo& ElementType) {
-    p_.Set(Name, ElementType, Get(Name), Set(Name));
+    p_.Set(Name, ElementType, Getter(Name), Setter(Name));
     return *this;
   }
   TValuePublisher& String(const char* Name) {
@@ -55,18 +55,18 @@ class TValuePublisher {
     const auto it = Map.find(Name);
     return it == Map.end() ? Otherwise : it->second;
   }
-  static auto Get(const char* Name) {
+  static auto Getter(const char* Name) {
     return [Name](const C& O) { return Find(O.Values.ordinals, Name, int64_t{0}); };
   }
-  static auto Set(const char* Name) {
+  static auto Setter(const char* Name) {
     return [Name](C& O, int64_t V) { O.Values.ordinals[Name] = V; };
   }
 
   TPublisher<C>& p_;
 };
 
-// Picture data as the program's picture reads it: class name (length byte and characters), then
-// the JPEG graphic's 32-bit byte count and file, decoded in full.
+// The JPEG file of picture data, read as the program's picture reads it: class name (length byte
+// and characters), then the JPEG graphic's 32-bit byte count and file. Empty for an empty picture.
 std::vector<uint8_t> ReadJpegBytes(TStream& Stream) {
   uint8_t length = 0;
   Stream.ReadBuffer(&length, 1);
