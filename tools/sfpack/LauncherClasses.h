@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "storage/acFileStorage.h"
 #include "sysinfo/acSystemInfo.h"
