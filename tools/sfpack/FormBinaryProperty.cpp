@@ -4,6 +4,7 @@
 #include <string>
 
 #include "toolkit/core/FormBinaryReader.h"
+#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 
 namespace sfpack {
@@ -67,6 +68,17 @@ std::optional<std::span<const uint8_t>> FindFormBinaryProperty(std::span<const u
   const auto found = LocateFormBinaryProperty(Form, Name);
   if (!found) return std::nullopt;
   return Form.subspan(found->offset, found->size);
+}
+
+std::vector<uint8_t> WithBinaryValue(std::span<const uint8_t> Form, const FormBinaryLocation& At,
+                                     std::span<const uint8_t> Bytes) {
+  if (Bytes.size() > UINT32_MAX) throw std::runtime_error("the value is too large for form data");
+  std::vector<uint8_t> out(Form.begin(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset));
+  StoreLE32(&out[At.offset - 4], static_cast<uint32_t>(Bytes.size()));
+  out.insert(out.end(), Bytes.begin(), Bytes.end());
+  out.insert(out.end(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset + At.size),
+             Form.end());
+  return out;
 }
 
 }  // namespace sfpack

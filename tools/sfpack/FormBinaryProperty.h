@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sfpack {
 
@@ -22,6 +23,11 @@ struct FormBinaryLocation {
 // As FindFormBinaryProperty, with the bytes' place and the holding record's class.
 std::optional<FormBinaryLocation> LocateFormBinaryProperty(std::span<const uint8_t> Form,
                                                            std::string_view Name);
+
+// Form with the bytes of the binary value at At replaced by Bytes (its count set to match); the
+// bytes around it stay as they are. std::runtime_error when Bytes are more than a count holds.
+std::vector<uint8_t> WithBinaryValue(std::span<const uint8_t> Form, const FormBinaryLocation& At,
+                                     std::span<const uint8_t> Bytes);
 
 // The bytes of the first binary property named Name (letter case ignored), searched through the
 // root record and all nested records in stream order; std::nullopt when there is none.

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "toolkit/core/FormBinaryReader.h"
-#include "toolkit/core/LittleEndian.h"
+#include "toolkit/core/FormBinaryWriter.h"
 #include "toolkit/core/SameText.h"
 #include "tools/sfpack/LauncherFormCheck.h"
 #include "tools/sfpack/LauncherWrap.h"
@@ -24,24 +24,15 @@ struct TEdit {
 
 // An integer in its smallest type, as formconv and the form designer write it.
 std::vector<uint8_t> IntegerValue(int32_t Value) {
-  std::vector<uint8_t> out;
-  if (Value >= INT8_MIN && Value <= INT8_MAX) {
-    out = {vaInt8, static_cast<uint8_t>(Value)};
-  } else if (Value >= INT16_MIN && Value <= INT16_MAX) {
-    out = {vaInt16, 0, 0};
-    StoreLE16(&out[1], static_cast<uint16_t>(Value));
-  } else {
-    out = {vaInt32, 0, 0, 0, 0};
-    StoreLE32(&out[1], static_cast<uint32_t>(Value));
-  }
-  return out;
+  TFormBinaryWriter out;
+  out.WriteInteger(Value);
+  return out.Bytes();
 }
 
 std::vector<uint8_t> BinaryValue(std::span<const uint8_t> Bytes) {
-  std::vector<uint8_t> out = {vaBinary, 0, 0, 0, 0};
-  StoreLE32(&out[1], static_cast<uint32_t>(Bytes.size()));
-  out.insert(out.end(), Bytes.begin(), Bytes.end());
-  return out;
+  TFormBinaryWriter out;
+  out.WriteBinary(Bytes);
+  return out.Bytes();
 }
 
 // Finds Image2's Picture.Data, Width and Height values and plans their replacement.

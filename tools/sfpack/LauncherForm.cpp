@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "toolkit/core/LittleEndian.h"
 #include "tools/formconv/BinaryFormToText.h"
 #include "tools/formconv/FormTextError.h"
 #include "tools/pe/PeFile.h"
@@ -15,13 +16,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Form with the binary value at At (its 4-byte count just before) emptied.
+// Form with the binary value at At emptied.
 Bytes WithoutValue(std::span<const uint8_t> Form, const FormBinaryLocation& At) {
-  Bytes out(Form.begin(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset));
-  for (size_t i = 0; i < 4; ++i) out[At.offset - 4 + i] = 0;
-  out.insert(out.end(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset + At.size),
-             Form.end());
-  return out;
+  return WithBinaryValue(Form, At, {});
 }
 
 // Text with the one line "Property = {}" given Value instead; WrapError when there is not
@@ -39,8 +36,7 @@ Bytes PictureFile(std::span<const uint8_t> Picture) {
   if (Picture.empty() || Picture.size() < 1u + Picture[0] + 4)
     throw WrapError("the logo's picture data is too short for its class name and byte count");
   const size_t at = 1u + Picture[0];
-  const uint32_t count = Picture[at] | Picture[at + 1] << 8 | Picture[at + 2] << 16 |
-                         static_cast<uint32_t>(Picture[at + 3]) << 24;
+  const uint32_t count = LoadLE32(&Picture[at]);
   if (count != Picture.size() - at - 4)
     throw WrapError("the logo's picture data holds a byte count other than its file's");
   return Bytes(Picture.begin() + static_cast<std::ptrdiff_t>(at + 4), Picture.end());

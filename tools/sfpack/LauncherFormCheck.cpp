@@ -9,7 +9,6 @@
 #include "storage/acFileStorage.h"
 #include "toolkit/core/FormBinaryReader.h"
 #include "toolkit/core/FormStreaming.h"
-#include "toolkit/core/LittleEndian.h"
 #include "toolkit/core/SameText.h"
 #include "toolkit/core/TMemoryStream.h"
 #include "toolkit/core/TReadOnlyMemoryStream.h"
@@ -136,9 +135,7 @@ class TLoadableForm {
     empty.WriteStoredData(pack);
     at_ = stored->offset;
     shift_ = pack.Bytes().size();
-    StoreLE32(&bytes_[at_ - 4], static_cast<uint32_t>(shift_));
-    bytes_.insert(bytes_.begin() + static_cast<std::ptrdiff_t>(at_), pack.Bytes().begin(),
-                  pack.Bytes().end());
+    bytes_ = WithBinaryValue(Form, *stored, pack.Bytes());
   }
   std::span<const uint8_t> Bytes() const { return bytes_; }
   // Where Offset of these bytes lies in the form they were made from.

@@ -89,18 +89,6 @@ std::vector<uint8_t> ReplaceCarried(std::span<const uint8_t> Pack,
   return out.Bytes();
 }
 
-// The form data with Pack as the storage's StoredData: the bytes around it stay as they are.
-std::vector<uint8_t> SpliceForm(std::span<const uint8_t> Form, const FormBinaryLocation& At,
-                                std::span<const uint8_t> Pack) {
-  if (Pack.size() > UINT32_MAX) throw WrapError("the pack is too large for the form data");
-  std::vector<uint8_t> form(Form.begin(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset));
-  StoreLE32(&form[At.offset - 4], static_cast<uint32_t>(Pack.size()));
-  form.insert(form.end(), Pack.begin(), Pack.end());
-  form.insert(form.end(), Form.begin() + static_cast<std::ptrdiff_t>(At.offset + At.size),
-              Form.end());
-  return form;
-}
-
 // Sets the recorded CRC-32 where the launcher has the resource.
 void RecordCrc(ResourceTree& Tree, WrapResult& Result, std::span<const uint8_t> Installer) {
   ResourceTree::Data* recorded = Tree.Find(kRtRcData, kInstallerCrcResource);
@@ -362,7 +350,8 @@ WrapResult WrapLauncher(std::span<const uint8_t> Launcher, std::span<const uint8
       Checked(kDamaged, [&] { return ResourceTree(rewriter.Resources(), rewriter.ResourceRva()); });
   ResourceTree::Data* formData = tree.Find(kRtRcData, kFormResource);
   if (!formData) throw WrapError(kDamaged + ": the form data lies outside the resource section");
-  formData->bytes = SpliceForm(form, storage, pack);
+  formData->bytes = Checked("the pack does not fit the form data",
+                            [&] { return WithBinaryValue(form, storage, pack); });
   RecordCrc(tree, result, Installer);
   result.packSize = pack.size();
   result.program = Checked("cannot write the program",

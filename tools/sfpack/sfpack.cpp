@@ -262,6 +262,13 @@ class TOutputFile : public sfpack::TProgramSink {
 
 int Usage();
 
+// Output and input must be two files: writing one over the other would lose the input.
+void RefuseSameFile(const std::string& Out, const std::string& Input) {
+  if (SameFile(Out, Input))
+    throw std::runtime_error("the output " + Out + " is the input " + Input +
+                             "; name another file");
+}
+
 // The window's form data from the text form at Path, checked for what the launcher needs; all
 // before anything is written.
 Bytes FormFromText(const std::string& Path) {
@@ -315,10 +322,7 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const TWrapO
   const std::string& Out = Options.out;
   for (const std::string* input :
        {&Launcher, &Installer, &Options.form, &Options.logo, &Options.icon}) {
-    if (input->empty()) continue;
-    if (SameFile(Out, *input))
-      throw std::runtime_error("the output " + Out + " is the input " + *input +
-                               "; name another file");
+    if (!input->empty()) RefuseSameFile(Out, *input);
   }
   // The installer's size is checked before anything is read.
   TFileInstaller installer(Installer);
@@ -352,9 +356,7 @@ int Wrap(const std::string& Launcher, const std::string& Installer, const TWrapO
 
 // Writes Launcher's window as FORM.txt at Out, the picture files beside it.
 int Form(const std::string& Launcher, const std::string& Out) {
-  if (SameFile(Out, Launcher))
-    throw std::runtime_error("the output " + Out + " is the input " + Launcher +
-                             "; name another file");
+  RefuseSameFile(Out, Launcher);
   sfpack::LauncherFormText form;
   try {
     form = sfpack::ExportLauncherForm(ReadWholeFile(Launcher));
