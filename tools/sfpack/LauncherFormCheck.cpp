@@ -1,7 +1,6 @@
 #include "tools/sfpack/LauncherFormCheck.h"
 
 #include <algorithm>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,19 +35,9 @@ constexpr TRequired kRequired[] = {
     {"acFileStorage1", "TacFileStorage"},
     {"acSystemInfo1", "TacSystemInfo"},
 };
-struct TBinding {
-  const char* component;
-  const char* event;
-  const char* handler;
-};
-constexpr TBinding kBindings[] = {{"Image2", "OnClick", "Image2Click"},
-                                  {"BitBtn1", "OnClick", "BitBtn1Click"}};
-
 struct TComponentInfo {
   std::string name;
   std::string className;
-  int depth = 0;
-  std::map<std::string, std::string> identifiers;  // property -> identifier value
 };
 
 // The component records in stream order, through the toolkit's reader.
@@ -67,11 +56,7 @@ class ComponentWalker {
     TComponentInfo info;
     info.className = in_.ReadName();
     info.name = in_.ReadName();
-    info.depth = Depth;
-    for (std::string prop = in_.ReadName(); !prop.empty(); prop = in_.ReadName()) {
-      const TFormValue value = in_.ReadValue();
-      if (value.Type == vaIdent) info.identifiers[prop] = value.Text;
-    }
+    while (!in_.ReadName().empty()) in_.ReadValue();
     found_.push_back(std::move(info));
     while (in_.PeekByte() != 0) Component(Depth + 1);
     in_.ReadByte();
@@ -150,6 +135,20 @@ class TLoadableForm {
   size_t shift_ = 0;
 };
 
+// The two clicks the launcher answers, as the loaded window has them bound.
+void CheckBindings(const formcheck::TForm1& Window, std::string_view Text) {
+  const struct {
+    const formcheck::TControl* control;
+    const char* name;
+    const char* handler;
+  } clicks[] = {{Window.Image2, "Image2", "Image2Click"},
+                {Window.BitBtn1, "BitBtn1", "BitBtn1Click"}};
+  for (const auto& c : clicks) {
+    if (!c.control || !SameText(c.control->OnClick().MethodName(), c.handler))
+      Refuse(Text, c.name, std::string(c.name) + ".OnClick must be bound to " + c.handler);
+  }
+}
+
 // The storage's settings the launcher's button depends on: it runs only an installer the storage
 // wrote (or found identical) at start-up and holds until the end, which it does only when it
 // extracts, replaces a stale file of the name and removes the file at the end.
@@ -185,6 +184,7 @@ void LoadAsTheProgram(std::span<const uint8_t> Form, std::string_view Text,
   } catch (const EToolkitError& e) {
     throw WrapError("the launcher would not load this form: " + e.Message());
   }
+  CheckBindings(window, Text);
   if (window.acFileStorage1) CheckStorageSettings(*window.acFileStorage1, Text);
 }
 
@@ -210,13 +210,6 @@ void CheckLauncherForm(std::span<const uint8_t> Form, std::string_view Text,
     if (!SameText(c->className, r.className))
       Refuse(Text, r.name,
              std::string(r.name) + " must be a " + r.className + ", not a " + c->className);
-  }
-  for (const TBinding& b : kBindings) {
-    const TComponentInfo* c = Find(all, b.component);
-    const auto bound = c->identifiers.find(b.event);
-    if (bound == c->identifiers.end() || !SameText(bound->second, b.handler))
-      Refuse(Text, b.component,
-             std::string(b.component) + "." + b.event + " must be bound to " + b.handler);
   }
   LoadAsTheProgram(Form, Text, Lines);
 }

@@ -1,12 +1,12 @@
 // What the launcher program needs of its window form, checked on the binary form data: the root
 // Form1 of class TForm1; the components Image2 (TImage), Label2, Label5, Label6 (TLabel), BitBtn1
 // (TBitBtn), acFileStorage1 (TacFileStorage) and acSystemInfo1 (TacSystemInfo); no class the
-// program does not register; the bindings Image2.OnClick = Image2Click and BitBtn1.OnClick =
-// BitBtn1Click; and then the whole form loaded by the program's form reader (ReadComponentRes)
-// into the window's classes without windows (LauncherClasses.h), so that every property name,
-// value type, identifier, nesting and picture is refused here as the program would refuse it;
-// last, the storage's settings that the install button depends on (AutoExtract.Enabled and
-// RemoveOnTerminate True, Overwrite not owNever).
+// program does not register; then the whole form loaded by the program's form reader
+// (ReadComponentRes) into the window's classes without windows (LauncherClasses.h), so that every
+// property name, value type, identifier, nesting and picture is refused here as the program would
+// refuse it; on the loaded window, the bindings Image2.OnClick = Image2Click and BitBtn1.OnClick =
+// BitBtn1Click and the storage's settings that the install button depends on
+// (AutoExtract.Enabled and RemoveOnTerminate True, Overwrite not owNever).
 #pragma once
 
 #include <cstdint>
